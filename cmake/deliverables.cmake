@@ -1,0 +1,41 @@
+# The Windows deliverables. They must load on Windows 95 and NT 4.0: no C
+# run-time start-up code (it adds a TLS directory and imports the old
+# systems lack), no C++ run-time, only KERNEL32, USER32, ADVAPI32 and msvcrt
+# imported, subsystem version 4.0. The C library comes from msvcrt.
+
+set(CMAKE_CXX_STANDARD_LIBRARIES "")
+set(CMAKE_C_STANDARD_LIBRARIES "")
+
+set(DELIVERABLE_COMPILE_OPTIONS
+    -Os -Wall -Wextra
+    -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
+    -fno-stack-protector -fno-threadsafe-statics
+    -ffunction-sections -fdata-sections
+    -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.)
+set(DELIVERABLE_DEFINITIONS
+    WINVER=0x0400 _WIN32_WINNT=0x0400 WIN32_LEAN_AND_MEAN __USE_MINGW_ANSI_STDIO=0)
+set(DELIVERABLE_LINK_OPTIONS
+    -nostdlib -s -Wl,--gc-sections -Wl,--no-insert-timestamp
+    -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0
+    -Wl,--major-os-version,4 -Wl,--minor-os-version,0)
+set(DELIVERABLE_LIBRARIES msvcrt kernel32 user32 advapi32 gcc)
+
+function(vantrell_deliverable target)
+    target_compile_options(${target} PRIVATE ${DELIVERABLE_COMPILE_OPTIONS})
+    target_compile_definitions(${target} PRIVATE ${DELIVERABLE_DEFINITIONS})
+    target_link_options(${target} PRIVATE ${DELIVERABLE_LINK_OPTIONS})
+    target_link_libraries(${target} PRIVATE ${DELIVERABLE_LIBRARIES})
+endfunction()
+
+add_executable(uninstal WIN32
+    ${COMMON_SOURCES} ${UNINSTALLER_SOURCES}
+    uninstaller/entry.cpp uninstaller/uninstal.rc)
+vantrell_deliverable(uninstal)
+target_link_options(uninstal PRIVATE -Wl,-e,_UninstallerEntry@0 -Wl,--subsystem,windows:4.0)
+
+set(DIST_DIR ${CMAKE_SOURCE_DIR}/dist)
+add_custom_target(dist
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${DIST_DIR}
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:uninstal> ${DIST_DIR}/uninstal.exe
+    DEPENDS uninstal
+    COMMENT "Copying the deliverables to dist/")

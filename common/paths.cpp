@@ -1,0 +1,32 @@
+#include "paths.h"
+
+#include <string.h>
+
+// strlen that stops at size: the buffer may hold no terminator.
+static size_t BoundedLength(const char* text, size_t size) {
+    size_t length = 0;
+    while (length < size && text[length]) ++length;
+    return length;
+}
+
+int ApplyTrailingBackslash(char* path, size_t size) {
+    size_t length = BoundedLength(path, size);
+    if (length == 0 || length >= size) return 0;
+    if (path[length - 1] == '\\') return 1;
+    if (length + 2 > size) return 0;
+    path[length] = '\\';
+    path[length + 1] = 0;
+    return 1;
+}
+
+int DirectoryOfPath(const char* path, char* out, size_t size) {
+    if (size == 0) return 0;
+    out[0] = 0;
+    const char* last = strrchr(path, '\\');
+    if (!last) return 1;
+    size_t length = (size_t)(last - path) + 1;
+    if (length + 1 > size) return 0;
+    memcpy(out, path, length);
+    out[length] = 0;
+    return 1;
+}

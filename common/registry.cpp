@@ -1,0 +1,69 @@
+#include "registry.h"
+
+enum { NAME_BUFFER_SIZE = 256 };
+
+int RegReadString(const char* subkeyPath, const char* valueName, char* buffer, DWORD size) {
+    if (size == 0) return 0;
+    for (DWORD i = 0; i < size && i < 4; ++i) buffer[i] = 0;
+    HKEY key;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, subkeyPath, &key) != ERROR_SUCCESS) return 0;
+    DWORD type, length = size;
+    int result = RegQueryValueExA(key, valueName, 0, &type, (LPBYTE)buffer, &length) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    // A string stored without its terminator gets one when there is room.
+    if (result && length <= size && (length == 0 || buffer[length - 1] != 0)) {
+        if (length < size)
+            buffer[length] = 0;
+        else
+            result = 0;
+    }
+    if (!result) buffer[0] = 0;
+    return result;
+}
+
+// Both loops step past an entry that cannot be read or deleted (access
+// denied, or a name longer than the buffer), so that they always end.
+void RegDeleteAllValues(HKEY key) {
+    char name[NAME_BUFFER_SIZE];
+    DWORD index = 0;
+    for (;;) {
+        DWORD length = sizeof name;
+        LSTATUS status = RegEnumValueA(key, index, name, &length, 0, 0, 0, 0);
+        if (status == ERROR_MORE_DATA) {
+            ++index;
+            continue;
+        }
+        if (status != ERROR_SUCCESS) break;
+        if (RegDeleteValueA(key, name) != ERROR_SUCCESS) ++index;
+    }
+}
+
+void RegDeleteSubtree(HKEY key) {
+    RegDeleteAllValues(key);
+    char name[NAME_BUFFER_SIZE];
+    DWORD index = 0;
+    for (;;) {
+        LSTATUS status = RegEnumKeyA(key, index, name, sizeof name);
+        if (status == ERROR_MORE_DATA) {
+            ++index;
+            continue;
+        }
+        if (status != ERROR_SUCCESS) break;
+        HKEY subkey;
+        if (RegOpenKeyA(key, name, &subkey) == ERROR_SUCCESS) {
+            RegDeleteSubtree(subkey);
+            RegCloseKey(subkey);
+        }
+        if (RegDeleteKeyA(key, name) != ERROR_SUCCESS) ++index;
+    }
+}
+
+void RegDeleteKeyTree(HKEY parent, const char* name) {
+    if (!name || !name[0]) return;
+    HKEY key;
+    if (RegOpenKeyA(parent, name, &key) == ERROR_SUCCESS) {
+        RegDeleteSubtree(key);
+        RegCloseKey(key);
+    }
+    RegDeleteKeyA(parent, name);
+}

@@ -1,0 +1,49 @@
+// The uninstaller's record of one run and the operations of its sequence.
+#ifndef UNINSTALLER_UNINSTALL_H
+#define UNINSTALLER_UNINSTALL_H
+
+#include "../common/platform.h"
+
+// Every directory ends with a backslash; an empty field means the platform
+// could not tell it.
+struct UninstallPathsRecord {
+    char WindowsDir[PATH_BUFFER_SIZE];
+    char SystemDir[PATH_BUFFER_SIZE];
+    char InstallDir[PATH_BUFFER_SIZE];
+    char InstallDirShort[PATH_BUFFER_SIZE];
+    char WininitPath[PATH_BUFFER_SIZE];
+    int IsWindowsNT;
+};
+extern UninstallPathsRecord UninstallPaths;
+
+// The program's command-line tail: commandLine without leading blanks and
+// tabs, the program name (possibly in double quotes) and the blanks and
+// tabs after it. Trailing blanks stay.
+const char* CommandLineTail(const char* commandLine);
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR tail, int show);
+void DetectPlatform();
+// Shows text in a "Fatal Error!" box and ends the process with exit code 1.
+void ShowFatal(const char* text) __attribute__((noreturn));
+
+// Administrator check (NT): nonzero for a member of the Administrators group.
+int IsAdministrator();
+
+// Puts the platform's OpenGL library back from the install directory's
+// backup and deletes the product's OpenGL files. 1 when done, 0 when the
+// library cannot be replaced; ends the process when it cannot be deleted.
+int RestoreSystemOpenGL();
+
+// Deletes a directory (path ending with a backslash) with everything below
+// it, as far as the platform allows. A file named keepName directly in
+// directory is left in place (0: keep nothing).
+void RemoveDirectoryTree(const char* directory, const char* keepName = 0);
+
+// Copies source to destination through a fixed buffer: 1 on success.
+int CopyFileChunked(const char* sourcePath, const char* destinationPath);
+
+// Enters directory + fileName for deletion at the next start of the 95/98
+// family in wininitPath's [rename] section.
+bool ScheduleDeleteAtBoot(const char* wininitPath, const char* directory, const char* fileName);
+
+#endif

@@ -1,0 +1,65 @@
+// Injected failures and call counts of the simulated platform.
+#include "sim_internal.h"
+
+#include <algorithm>
+#include <string.h>
+#include <vector>
+
+namespace {
+
+struct Failure {
+    std::string op;
+    DWORD error;
+    int remaining;  // calls to let pass first; -1 = every call fails
+};
+
+std::vector<Failure> failures;
+std::map<std::string, int> callCounts;
+std::vector<std::string> callOrder;
+
+}  // namespace
+
+void SimFailCall(const char* op, DWORD error, int occurrence) {
+    failures.push_back(Failure{op, error, occurrence <= 0 ? -1 : occurrence - 1});
+}
+
+void SimClearFailures() { failures.clear(); }
+
+int SimCallCount(const char* op) {
+    auto found = callCounts.find(op);
+    return found == callCounts.end() ? 0 : found->second;
+}
+
+std::vector<std::string> SimCalledOperations() { return callOrder; }
+
+bool SimFailHere(const char* op) {
+    if (callCounts[op]++ == 0) callOrder.push_back(op);
+    bool fail = false;
+    DWORD error = 0;
+    for (auto it = failures.begin(); it != failures.end();) {
+        if (it->op != op) {
+            ++it;
+            continue;
+        }
+        if (it->remaining < 0) {
+            fail = true;
+            error = it->error;
+            ++it;
+        } else if (it->remaining == 0) {
+            fail = true;
+            error = it->error;
+            it = failures.erase(it);
+        } else {
+            --it->remaining;
+            ++it;
+        }
+    }
+    if (fail) SetLastError(error);
+    return fail;
+}
+
+void SimFailuresReset() {
+    failures.clear();
+    callCounts.clear();
+    callOrder.clear();
+}

@@ -1,0 +1,435 @@
+// Simulated files and directories: Windows paths mapped onto a host
+// directory (one subdirectory per drive letter), names compared
+// case-insensitively, attributes and in-use state kept by the simulation
+// (tests run as root, whom the host's permissions would let through).
+#include "sim_internal.h"
+
+#include <algorithm>
+#include <dirent.h>
+#include <errno.h>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+std::string SimLongFormOf(const std::string& path);
+
+namespace {
+
+std::string hostRoot;
+std::string currentDir = "C:\\";
+SimFileState fileState;
+std::vector<SimPendingDeletion> pending;
+
+struct Search {
+    std::vector<WIN32_FIND_DATAA> entries;
+    size_t next;
+};
+std::map<HANDLE, std::unique_ptr<Search>> searches;
+uintptr_t nextSearch = 0x1000;
+
+bool HostStat(const std::string& host, struct stat* st) { return lstat(host.c_str(), st) == 0; }
+
+bool HostIsDir(const std::string& host) {
+    struct stat st;
+    return HostStat(host, &st) && S_ISDIR(st.st_mode);
+}
+
+// The entry of hostDir whose name equals name case-insensitively.
+std::string FindEntry(const std::string& hostDir, const std::string& name) {
+    DIR* dir = opendir(hostDir.c_str());
+    if (!dir) return name;
+    std::string wanted = SimUpper(name), found = name;
+    while (dirent* entry = readdir(dir)) {
+        if (SimUpper(entry->d_name) == wanted) {
+            found = entry->d_name;
+            break;
+        }
+    }
+    closedir(dir);
+    return found;
+}
+
+void SetPathError(const SimPath& path) {
+    std::string parent = path.host.substr(0, path.host.rfind('/'));
+    SetLastError(HostIsDir(parent) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+}
+
+bool IsRootKey(const std::string& key) { return key.size() == 2; }  // "C:"
+
+DWORD StoredAttributes(const std::string& key) {
+    auto found = fileState.attributes.find(key);
+    return found == fileState.attributes.end() ? 0 : found->second;
+}
+
+DWORD InUseError(const std::string& key) {
+    auto found = fileState.inUse.find(key);
+    return found == fileState.inUse.end() ? 0 : found->second;
+}
+
+void ForgetBelow(const std::string& key) {
+    for (auto* table : {&fileState.attributes, &fileState.inUse}) {
+        for (auto it = table->begin(); it != table->end();) {
+            if (it->first == key || it->first.compare(0, key.size() + 1, key + "\\") == 0)
+                it = table->erase(it);
+            else
+                ++it;
+        }
+    }
+}
+
+// "*.*" and "*" match every name, as on the platform; otherwise '*' and '?'.
+bool Matches(const char* pattern, const char* name) {
+    if (strcmp(pattern, "*.*") == 0 || strcmp(pattern, "*") == 0) return true;
+    if (*pattern == 0) return *name == 0;
+    if (*pattern == '*') {
+        for (const char* p = name;; ++p) {
+            if (Matches(pattern + 1, p)) return true;
+            if (*p == 0) return false;
+        }
+    }
+    if (*name == 0) return false;
+    char a = *pattern, b = *name;
+    if (a >= 'a' && a <= 'z') a = (char)(a - 32);
+    if (b >= 'a' && b <= 'z') b = (char)(b - 32);
+    return (a == '?' || a == b) && Matches(pattern + 1, name + 1);
+}
+
+WIN32_FIND_DATAA MakeFindData(const std::string& name, DWORD attributes, uint64_t size) {
+    WIN32_FIND_DATAA data;
+    memset(&data, 0, sizeof data);
+    data.dwFileAttributes = attributes;
+    data.nFileSizeLow = (DWORD)size;
+    data.nFileSizeHigh = (DWORD)(size >> 32);
+    snprintf(data.cFileName, sizeof data.cFileName, "%s", name.c_str());
+    return data;
+}
+
+}  // namespace
+
+SimFileState& SimFiles() { return fileState; }
+
+void SimFilesReset(const std::string& root) {
+    hostRoot = root;
+    std::error_code ignored;
+    std::filesystem::remove_all(root, ignored);
+    std::filesystem::create_directories(root + "/C", ignored);
+    currentDir = "C:\\";
+    fileState = SimFileState();
+    pending.clear();
+    searches.clear();
+}
+
+void SimSetCurrentDirectory(const char* path) { currentDir = path; }
+
+bool SimResolve(const char* path, SimPath* out) {
+    if (!path || hostRoot.empty()) return false;
+    std::string text(path);
+    std::replace(text.begin(), text.end(), '/', '\\');
+    if (text.size() >= 2 && text[1] == ':') {
+        if (text.size() == 2) text += "\\";
+    } else if (!text.empty() && text[0] == '\\') {
+        text = currentDir.substr(0, 2) + text;
+    } else {
+        std::string base = currentDir;
+        if (base.empty() || base.back() != '\\') base += "\\";
+        text = base + text;
+    }
+    char drive = text[0];
+    if (drive >= 'a' && drive <= 'z') drive = (char)(drive - 32);
+    if (drive < 'A' || drive > 'Z' || text.size() < 3 || text[2] != '\\') return false;
+    text = SimLongFormOf(text);
+
+    std::vector<std::string> parts;
+    std::stringstream stream(text.substr(3));
+    std::string part;
+    while (std::getline(stream, part, '\\')) {
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+            continue;
+        }
+        parts.push_back(part);
+    }
+    out->host = hostRoot + "/" + std::string(1, drive);
+    out->key = std::string(1, drive) + ":";
+    out->name = "";
+    for (const std::string& name : parts) {
+        std::string actual = FindEntry(out->host, name);
+        out->host += "/" + actual;
+        out->key += "\\" + SimUpper(name);
+        out->name = actual;
+    }
+    return true;
+}
+
+std::string SimHostPath(const char* path) {
+    SimPath resolved;
+    return SimResolve(path, &resolved) ? resolved.host : std::string();
+}
+
+bool SimCreateDirectory(const char* path) {
+    SimPath resolved;
+    if (!SimResolve(path, &resolved)) return false;
+    std::error_code error;
+    std::filesystem::create_directories(resolved.host, error);
+    return HostIsDir(resolved.host);
+}
+
+bool SimWriteFile(const char* path, const std::string& content) {
+    SimPath resolved;
+    if (!SimResolve(path, &resolved)) return false;
+    std::error_code error;
+    std::filesystem::create_directories(resolved.host.substr(0, resolved.host.rfind('/')), error);
+    std::ofstream file(resolved.host, std::ios::binary | std::ios::trunc);
+    file.write(content.data(), (std::streamsize)content.size());
+    return (bool)file;
+}
+
+bool SimReadFile(const char* path, std::string* content) {
+    SimPath resolved;
+    if (!SimResolve(path, &resolved) || HostIsDir(resolved.host)) return false;
+    std::ifstream file(resolved.host, std::ios::binary);
+    if (!file) return false;
+    std::stringstream text;
+    text << file.rdbuf();
+    *content = text.str();
+    return true;
+}
+
+bool SimExists(const char* path) {
+    SimPath resolved;
+    struct stat st;
+    return SimResolve(path, &resolved) && HostStat(resolved.host, &st);
+}
+
+bool SimIsDirectory(const char* path) {
+    SimPath resolved;
+    return SimResolve(path, &resolved) && HostIsDir(resolved.host);
+}
+
+void SimSetAttributes(const char* path, DWORD attributes) {
+    SimPath resolved;
+    if (SimResolve(path, &resolved))
+        fileState.attributes[resolved.key] = attributes & ~(DWORD)FILE_ATTRIBUTE_DIRECTORY;
+}
+
+DWORD SimAttributes(const char* path) {
+    SimPath resolved;
+    struct stat st;
+    if (!SimResolve(path, &resolved) || !HostStat(resolved.host, &st)) return INVALID_FILE_ATTRIBUTES;
+    DWORD attributes = StoredAttributes(resolved.key);
+    if (S_ISDIR(st.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
+    return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+void SimSetInUse(const char* path, DWORD error) {
+    SimPath resolved;
+    if (!SimResolve(path, &resolved)) return;
+    if (error)
+        fileState.inUse[resolved.key] = error;
+    else
+        fileState.inUse.erase(resolved.key);
+}
+
+std::vector<std::string> SimListTree(const char* path) {
+    std::vector<std::string> names;
+    SimPath resolved;
+    if (!SimResolve(path, &resolved) || !HostIsDir(resolved.host)) return names;
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator(resolved.host, error);
+         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+        std::string relative = std::filesystem::relative(it->path(), resolved.host).string();
+        std::replace(relative.begin(), relative.end(), '/', '\\');
+        if (it->is_directory()) relative += "\\";
+        names.push_back(relative);
+    }
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return SimUpper(a) < SimUpper(b); });
+    return names;
+}
+
+const std::vector<SimPendingDeletion>& SimPendingDeletions() { return pending; }
+
+extern "C" {
+
+BOOL WINAPI DeleteFileA(LPCSTR path) {
+    if (SimFailHere("DeleteFileA")) return FALSE;
+    SimPath resolved;
+    struct stat st;
+    if (!SimResolve(path, &resolved)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    if (!HostStat(resolved.host, &st)) {
+        SetPathError(resolved);
+        return FALSE;
+    }
+    if (S_ISDIR(st.st_mode) || (StoredAttributes(resolved.key) & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (DWORD error = InUseError(resolved.key)) {
+        SetLastError(error);
+        return FALSE;
+    }
+    if (unlink(resolved.host.c_str()) != 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    ForgetBelow(resolved.key);
+    return TRUE;
+}
+
+BOOL WINAPI SetFileAttributesA(LPCSTR path, DWORD attributes) {
+    if (SimFailHere("SetFileAttributesA")) return FALSE;
+    SimPath resolved;
+    struct stat st;
+    if (!SimResolve(path, &resolved) || !HostStat(resolved.host, &st)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    fileState.attributes[resolved.key] =
+        attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+    return TRUE;
+}
+
+DWORD WINAPI GetFileAttributesA(LPCSTR path) {
+    if (SimFailHere("GetFileAttributesA")) return INVALID_FILE_ATTRIBUTES;
+    DWORD attributes = SimAttributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) SetLastError(ERROR_FILE_NOT_FOUND);
+    return attributes;
+}
+
+BOOL WINAPI CreateDirectoryA(LPCSTR path, void*) {
+    if (SimFailHere("CreateDirectoryA")) return FALSE;
+    SimPath resolved;
+    if (!SimResolve(path, &resolved)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    if (mkdir(resolved.host.c_str(), 0755) != 0) {
+        SetLastError(errno == EEXIST ? ERROR_ALREADY_EXISTS : ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI RemoveDirectoryA(LPCSTR path) {
+    if (SimFailHere("RemoveDirectoryA")) return FALSE;
+    SimPath resolved;
+    if (!SimResolve(path, &resolved)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    if (!HostIsDir(resolved.host)) {
+        SetPathError(resolved);
+        return FALSE;
+    }
+    if (IsRootKey(resolved.key) || (StoredAttributes(resolved.key) & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (DWORD error = InUseError(resolved.key)) {
+        SetLastError(error);
+        return FALSE;
+    }
+    if (rmdir(resolved.host.c_str()) != 0) {
+        SetLastError(errno == ENOTEMPTY || errno == EEXIST ? ERROR_DIR_NOT_EMPTY : ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    ForgetBelow(resolved.key);
+    return TRUE;
+}
+
+BOOL WINAPI MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
+    if (SimFailHere("MoveFileExA")) return FALSE;
+    if (!from || !(flags & MOVEFILE_DELAY_UNTIL_REBOOT) || to) {
+        SetLastError(ERROR_INVALID_PARAMETER);  // the kit only schedules deletions
+        return FALSE;
+    }
+    pending.push_back(SimPendingDeletion{from});
+    return TRUE;
+}
+
+HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA found) {
+    if (SimFailHere("FindFirstFileA")) return INVALID_HANDLE_VALUE;
+    std::string text = pattern ? pattern : "";
+    size_t slash = text.find_last_of("\\/");
+    std::string dirPart = slash == std::string::npos ? "" : text.substr(0, slash + 1);
+    std::string namePattern = slash == std::string::npos ? text : text.substr(slash + 1);
+    SimPath dir;
+    if (namePattern.empty() || !SimResolve(dirPart.empty() ? "." : dirPart.c_str(), &dir) ||
+        !HostIsDir(dir.host)) {
+        SetLastError(namePattern.empty() ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    auto search = std::make_unique<Search>();
+    search->next = 0;
+    // The listing is taken when the search starts, as the platform's
+    // directory read does in blocks; "." and ".." lead except at a root.
+    if (!IsRootKey(dir.key)) {
+        if (Matches(namePattern.c_str(), ".")) search->entries.push_back(MakeFindData(".", FILE_ATTRIBUTE_DIRECTORY, 0));
+        if (Matches(namePattern.c_str(), "..")) search->entries.push_back(MakeFindData("..", FILE_ATTRIBUTE_DIRECTORY, 0));
+    }
+    std::vector<std::string> names;
+    if (DIR* handle = opendir(dir.host.c_str())) {
+        while (dirent* entry = readdir(handle)) {
+            if (strcmp(entry->d_name, ".") && strcmp(entry->d_name, "..")) names.push_back(entry->d_name);
+        }
+        closedir(handle);
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        if (!Matches(namePattern.c_str(), name.c_str())) continue;
+        struct stat st;
+        std::string host = dir.host + "/" + name;
+        if (!HostStat(host, &st)) continue;
+        DWORD attributes = StoredAttributes(dir.key + "\\" + SimUpper(name));
+        if (S_ISDIR(st.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
+        if (!attributes) attributes = FILE_ATTRIBUTE_NORMAL;
+        search->entries.push_back(MakeFindData(name, attributes, S_ISDIR(st.st_mode) ? 0 : (uint64_t)st.st_size));
+    }
+    if (search->entries.empty()) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    *found = search->entries[0];
+    search->next = 1;
+    HANDLE handle = (HANDLE)nextSearch++;
+    searches[handle] = std::move(search);
+    return handle;
+}
+
+BOOL WINAPI FindNextFileA(HANDLE handle, LPWIN32_FIND_DATAA found) {
+    auto it = searches.find(handle);
+    if (it == searches.end()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (SimFailHere("FindNextFileA")) return FALSE;
+    Search& search = *it->second;
+    if (search.next >= search.entries.size()) {
+        SetLastError(ERROR_NO_MORE_FILES);
+        return FALSE;
+    }
+    *found = search.entries[search.next++];
+    return TRUE;
+}
+
+BOOL WINAPI FindClose(HANDLE handle) {
+    SimFailHere("FindClose");
+    if (searches.erase(handle) == 0) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // extern "C"
+
+int SimOpenSearches() { return (int)searches.size(); }

@@ -1,0 +1,293 @@
+// The simulated registry, in memory: keys with ordered values and subkeys
+// sorted by name, handles that count as open until closed, and entries whose
+// deletion the platform refuses. A key that still has subkeys cannot be
+// deleted, as on NT.
+#include "sim_internal.h"
+
+#include <algorithm>
+#include <memory>
+#include <string.h>
+#include <vector>
+
+namespace {
+
+struct Value {
+    std::string name;
+    DWORD type;
+    std::string data;
+    bool refuseDelete;
+};
+
+struct Key {
+    std::string name;
+    Key* parent;
+    std::vector<Value> values;                  // in the order they were set
+    std::vector<std::shared_ptr<Key>> subkeys;  // sorted by upper-case name
+    bool refuseDelete;
+    bool deleted;
+};
+
+std::shared_ptr<Key> roots[4];
+std::map<uintptr_t, std::shared_ptr<Key>> handles;
+uintptr_t nextHandle = 0x100;
+
+std::shared_ptr<Key> NewKey(const std::string& name, Key* parent) {
+    auto key = std::make_shared<Key>();
+    key->name = name;
+    key->parent = parent;
+    key->refuseDelete = false;
+    key->deleted = false;
+    return key;
+}
+
+std::shared_ptr<Key> FromHandle(HKEY handle) {
+    uintptr_t value = (uintptr_t)handle;
+    for (int i = 0; i < 4; ++i)
+        if (value == (uintptr_t)(ULONG_PTR)(LONG)(0x80000000u + i)) return roots[i];
+    auto found = handles.find(value);
+    return found == handles.end() ? nullptr : found->second;
+}
+
+std::shared_ptr<Key> Child(const Key& key, const std::string& name) {
+    std::string wanted = SimUpper(name);
+    for (const auto& sub : key.subkeys)
+        if (SimUpper(sub->name) == wanted) return sub;
+    return nullptr;
+}
+
+std::vector<std::string> SplitPath(const char* path) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (const char* p = path ? path : ""; ; ++p) {
+        if (*p == '\\' || *p == 0) {
+            if (!part.empty()) parts.push_back(part);
+            part.clear();
+            if (*p == 0) break;
+        } else {
+            part += *p;
+        }
+    }
+    return parts;
+}
+
+std::shared_ptr<Key> Walk(std::shared_ptr<Key> key, const char* path, bool create) {
+    for (const std::string& name : SplitPath(path)) {
+        if (!key) return nullptr;
+        std::shared_ptr<Key> next = Child(*key, name);
+        if (!next && create) {
+            next = NewKey(name, key.get());
+            auto at = std::lower_bound(key->subkeys.begin(), key->subkeys.end(), next,
+                                       [](const std::shared_ptr<Key>& a, const std::shared_ptr<Key>& b) {
+                                           return SimUpper(a->name) < SimUpper(b->name);
+                                       });
+            key->subkeys.insert(at, next);
+        }
+        key = next;
+    }
+    return key;
+}
+
+Value* FindValue(Key& key, const char* name) {
+    std::string wanted = SimUpper(name ? name : "");
+    for (Value& value : key.values)
+        if (SimUpper(value.name) == wanted) return &value;
+    return nullptr;
+}
+
+HKEY NewHandle(std::shared_ptr<Key> key) {
+    uintptr_t value = nextHandle++;
+    handles[value] = std::move(key);
+    return (HKEY)value;
+}
+
+void MarkDeleted(Key& key) {
+    key.deleted = true;
+    for (auto& sub : key.subkeys) MarkDeleted(*sub);
+}
+
+LSTATUS Open(const char* op, HKEY parent, LPCSTR subKey, PHKEY result) {
+    if (!result) return ERROR_INVALID_PARAMETER;
+    *result = nullptr;
+    if (SimFailHere(op)) return (LSTATUS)GetLastError();
+    std::shared_ptr<Key> key = FromHandle(parent);
+    if (!key) return ERROR_INVALID_HANDLE;
+    if (key->deleted) return ERROR_KEY_DELETED;
+    key = Walk(key, subKey, false);
+    if (!key) return ERROR_FILE_NOT_FOUND;
+    *result = NewHandle(key);
+    return ERROR_SUCCESS;
+}
+
+void SetValue(Key& key, const char* name, DWORD type, const std::string& data) {
+    if (Value* value = FindValue(key, name)) {
+        value->type = type;
+        value->data = data;
+    } else {
+        key.values.push_back(Value{name ? name : "", type, data, false});
+    }
+}
+
+}  // namespace
+
+void SimRegistryReset() {
+    handles.clear();
+    for (int i = 0; i < 4; ++i) roots[i] = NewKey("", nullptr);
+}
+
+int SimRegOpenHandles() { return (int)handles.size(); }
+
+static std::shared_ptr<Key> RootKey(HKEY root) { return FromHandle(root); }
+
+bool SimRegCreateKey(HKEY root, const char* path) { return Walk(RootKey(root), path, true) != nullptr; }
+
+bool SimRegSetString(HKEY root, const char* path, const char* name, const char* value) {
+    std::shared_ptr<Key> key = Walk(RootKey(root), path, true);
+    if (!key) return false;
+    SetValue(*key, name, REG_SZ, std::string(value) + '\0');
+    return true;
+}
+
+bool SimRegSetDword(HKEY root, const char* path, const char* name, DWORD value) {
+    std::shared_ptr<Key> key = Walk(RootKey(root), path, true);
+    if (!key) return false;
+    SetValue(*key, name, REG_DWORD, std::string((const char*)&value, sizeof value));
+    return true;
+}
+
+bool SimRegKeyExists(HKEY root, const char* path) { return Walk(RootKey(root), path, false) != nullptr; }
+
+bool SimRegValueExists(HKEY root, const char* path, const char* name) {
+    std::shared_ptr<Key> key = Walk(RootKey(root), path, false);
+    return key && FindValue(*key, name);
+}
+
+bool SimRegGetString(HKEY root, const char* path, const char* name, std::string* value) {
+    std::shared_ptr<Key> key = Walk(RootKey(root), path, false);
+    Value* found = key ? FindValue(*key, name) : nullptr;
+    if (!found) return false;
+    *value = std::string(found->data.c_str());
+    return true;
+}
+
+void SimRegRefuseDelete(HKEY root, const char* path, const char* valueName) {
+    std::shared_ptr<Key> key = Walk(RootKey(root), path, true);
+    if (!key) return;
+    if (!valueName) {
+        key->refuseDelete = true;
+        return;
+    }
+    if (!FindValue(*key, valueName)) SetValue(*key, valueName, REG_SZ, std::string(1, '\0'));
+    FindValue(*key, valueName)->refuseDelete = true;
+}
+
+extern "C" {
+
+LSTATUS WINAPI RegOpenKeyA(HKEY key, LPCSTR subKey, PHKEY result) { return Open("RegOpenKeyA", key, subKey, result); }
+
+LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHKEY result) {
+    return Open("RegOpenKeyExA", key, subKey, result);
+}
+
+LSTATUS WINAPI RegCreateKeyA(HKEY parent, LPCSTR subKey, PHKEY result) {
+    if (SimFailHere("RegCreateKeyA")) return (LSTATUS)GetLastError();
+    std::shared_ptr<Key> key = FromHandle(parent);
+    if (!key) return ERROR_INVALID_HANDLE;
+    key = Walk(key, subKey, true);
+    *result = NewHandle(key);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegCloseKey(HKEY key) {
+    if (SimFailHere("RegCloseKey")) return (LSTATUS)GetLastError();
+    return handles.erase((uintptr_t)key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+LSTATUS WINAPI RegQueryValueExA(HKEY handle, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
+    if (SimFailHere("RegQueryValueExA")) return (LSTATUS)GetLastError();
+    std::shared_ptr<Key> key = FromHandle(handle);
+    if (!key) return ERROR_INVALID_HANDLE;
+    if (key->deleted) return ERROR_KEY_DELETED;
+    Value* value = FindValue(*key, name);
+    if (!value) return ERROR_FILE_NOT_FOUND;
+    if (type) *type = value->type;
+    if (data) {
+        if (!size) return ERROR_INVALID_PARAMETER;
+        if (*size < value->data.size()) {
+            *size = (DWORD)value->data.size();
+            return ERROR_MORE_DATA;
+        }
+        memcpy(data, value->data.data(), value->data.size());
+    }
+    if (size) *size = (DWORD)value->data.size();
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegSetValueExA(HKEY handle, LPCSTR name, DWORD, DWORD type, const BYTE* data, DWORD size) {
+    if (SimFailHere("RegSetValueExA")) return (LSTATUS)GetLastError();
+    std::shared_ptr<Key> key = FromHandle(handle);
+    if (!key) return ERROR_INVALID_HANDLE;
+    SetValue(*key, name, type, std::string((const char*)data, size));
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegEnumValueA(HKEY handle, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD, LPDWORD type,
+                             LPBYTE data, LPDWORD dataSize) {
+    if (SimFailHere("RegEnumValueA")) return (LSTATUS)GetLastError();
+    std::shared_ptr<Key> key = FromHandle(handle);
+    if (!key) return ERROR_INVALID_HANDLE;
+    if (key->deleted) return ERROR_KEY_DELETED;
+    if (index >= key->values.size()) return ERROR_NO_MORE_ITEMS;
+    const Value& value = key->values[index];
+    if (!name || !nameSize) return ERROR_INVALID_PARAMETER;
+    if (value.name.size() + 1 > *nameSize) return ERROR_MORE_DATA;
+    memcpy(name, value.name.c_str(), value.name.size() + 1);
+    *nameSize = (DWORD)value.name.size();
+    if (type) *type = value.type;
+    if (data) {
+        if (!dataSize || *dataSize < value.data.size()) return ERROR_MORE_DATA;
+        memcpy(data, value.data.data(), value.data.size());
+    }
+    if (dataSize) *dataSize = (DWORD)value.data.size();
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegEnumKeyA(HKEY handle, DWORD index, LPSTR name, DWORD nameSize) {
+    if (SimFailHere("RegEnumKeyA")) return (LSTATUS)GetLastError();
+    std::shared_ptr<Key> key = FromHandle(handle);
+    if (!key) return ERROR_INVALID_HANDLE;
+    if (key->deleted) return ERROR_KEY_DELETED;
+    if (index >= key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
+    const std::string& found = key->subkeys[index]->name;
+    if (!name || found.size() + 1 > nameSize) return ERROR_MORE_DATA;
+    memcpy(name, found.c_str(), found.size() + 1);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegDeleteValueA(HKEY handle, LPCSTR name) {
+    if (SimFailHere("RegDeleteValueA")) return (LSTATUS)GetLastError();
+    std::shared_ptr<Key> key = FromHandle(handle);
+    if (!key) return ERROR_INVALID_HANDLE;
+    if (key->deleted) return ERROR_KEY_DELETED;
+    Value* value = FindValue(*key, name);
+    if (!value) return ERROR_FILE_NOT_FOUND;
+    if (value->refuseDelete) return ERROR_ACCESS_DENIED;
+    key->values.erase(key->values.begin() + (value - key->values.data()));
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegDeleteKeyA(HKEY handle, LPCSTR subKey) {
+    if (SimFailHere("RegDeleteKeyA")) return (LSTATUS)GetLastError();
+    std::shared_ptr<Key> key = FromHandle(handle);
+    if (!key) return ERROR_INVALID_HANDLE;
+    if (key->deleted) return ERROR_KEY_DELETED;
+    if (!subKey || !*subKey) return ERROR_ACCESS_DENIED;  // a key cannot delete itself this way
+    std::shared_ptr<Key> target = Walk(key, subKey, false);
+    if (!target) return ERROR_FILE_NOT_FOUND;
+    if (target->refuseDelete || !target->subkeys.empty()) return ERROR_ACCESS_DENIED;
+    Key* parent = target->parent;
+    MarkDeleted(*target);
+    parent->subkeys.erase(std::find(parent->subkeys.begin(), parent->subkeys.end(), target));
+    return ERROR_SUCCESS;
+}
+
+}  // extern "C"

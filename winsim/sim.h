@@ -1,0 +1,115 @@
+// The test interface of the simulated Windows: arrange a machine before a
+// run, inspect it afterwards, and make any platform operation fail.
+#ifndef WINSIM_SIM_H
+#define WINSIM_SIM_H
+
+#include <windows.h>
+
+#include <setjmp.h>
+#include <string>
+#include <vector>
+
+enum SimFamily { SimWindows98, SimWindowsNT };
+
+// A fresh machine whose drives live under hostRoot (wiped first): 95/98
+// family, C:\WINDOWS, C:\WINDOWS\SYSTEM, current directory C:\, the main
+// module C:\PROGRAM FILES\VANTRELL\UNINSTAL.EXE (directories created), an
+// empty registry with the root keys, no scripted answers, no failures.
+void SimReset(const std::string& hostRoot);
+
+// Directories, modules, version, command line
+void SimSetFamily(SimFamily family);
+void SimSetVersion(DWORD version);
+void SimSetWindowsDirectory(const char* path);
+void SimSetSystemDirectory(const char* path);
+void SimSetCurrentDirectory(const char* path);
+HMODULE SimMainModule();
+void SimSetModulePath(HMODULE module, const char* path);
+void SimSetCommandLine(const char* commandLine);
+// GetShortPathNameA answers shortPath for longPath and for paths below it;
+// paths given in the short form are resolved back to the long one.
+void SimAddShortName(const char* longPath, const char* shortPath);
+
+// Files. Paths are Windows paths; names compare case-insensitively.
+std::string SimHostPath(const char* path);
+bool SimCreateDirectory(const char* path);  // with missing parents
+bool SimWriteFile(const char* path, const std::string& content);  // creates parents
+bool SimReadFile(const char* path, std::string* content);
+bool SimExists(const char* path);
+bool SimIsDirectory(const char* path);
+void SimSetAttributes(const char* path, DWORD attributes);
+DWORD SimAttributes(const char* path);  // INVALID_FILE_ATTRIBUTES when absent
+// A file in use cannot be deleted, renamed or opened for writing; error is
+// what the platform reports (ERROR_ACCESS_DENIED for a loaded library or a
+// running program, ERROR_SHARING_VIOLATION for an open file). 0 frees it.
+void SimSetInUse(const char* path, DWORD error);
+// Every file and directory below path, as Windows paths relative to it,
+// directories with a trailing backslash, sorted case-insensitively.
+std::vector<std::string> SimListTree(const char* path);
+
+struct SimPendingDeletion {
+    std::string path;  // as passed to MoveFileExA
+};
+const std::vector<SimPendingDeletion>& SimPendingDeletions();
+int SimOpenSearches();  // find handles not yet closed
+
+// Registry, under the predefined root keys
+bool SimRegCreateKey(HKEY root, const char* path);
+bool SimRegSetString(HKEY root, const char* path, const char* name, const char* value);
+bool SimRegSetDword(HKEY root, const char* path, const char* name, DWORD value);
+bool SimRegKeyExists(HKEY root, const char* path);
+bool SimRegValueExists(HKEY root, const char* path, const char* name);
+bool SimRegGetString(HKEY root, const char* path, const char* name, std::string* value);
+// The platform refuses (access denied) to delete this key, or this value of it.
+void SimRegRefuseDelete(HKEY root, const char* path, const char* valueName);
+int SimRegOpenHandles();  // handles opened and not yet closed
+
+// Message boxes: each box takes the next scripted answer. With none left,
+// a box with only an OK button answers IDOK; any other box fails (returns 0)
+// and is counted as unanswered.
+struct SimMessageBox {
+    HWND owner;
+    std::string text;
+    std::string title;
+    UINT style;
+    int answer;
+};
+void SimAnswerMessageBoxes(const std::vector<int>& answers);
+const std::vector<SimMessageBox>& SimMessageBoxes();
+int SimUnansweredMessageBoxes();
+
+// Started processes
+struct SimLaunch {
+    std::string commandLine;
+    UINT show;
+};
+const std::vector<SimLaunch>& SimLaunches();
+
+// Failures. The occurrence-th call of op from now on (1 = the next one; 0 =
+// every call) fails with error, as the platform reports it.
+void SimFailCall(const char* op, DWORD error, int occurrence = 1);
+void SimClearFailures();
+int SimCallCount(const char* op);  // calls of op since the reset
+std::vector<std::string> SimCalledOperations();  // names, in first-call order
+
+// ExitProcess jumps to the armed trap instead of ending the test process.
+// Use SIM_RUN_TRAPPING_EXIT.
+jmp_buf* SimExitTrap();
+void SimArmExitTrap(bool armed);
+bool SimExited();
+int SimExitCode();
+
+// Runs call (an int expression), storing its value in result, or the exit
+// code when the code under test calls ExitProcess.
+#define SIM_RUN_TRAPPING_EXIT(result, call)            \
+    do {                                               \
+        SimArmExitTrap(true);                          \
+        if (setjmp(*SimExitTrap()) == 0) {             \
+            result = (call);                           \
+        } else {                                       \
+            result = SimExitCode();                    \
+        }                                              \
+        SimArmExitTrap(false);                         \
+    } while (0)
+
+#endif

@@ -1,0 +1,39 @@
+// State shared by the simulated platform's parts. Not for tests: they use
+// sim.h.
+#ifndef WINSIM_SIM_INTERNAL_H
+#define WINSIM_SIM_INTERNAL_H
+
+#include "sim.h"
+
+#include <map>
+#include <string>
+
+// Counts a call of op and answers whether an injected failure hits it; if
+// so the last error is set to the injected error.
+bool SimFailHere(const char* op);
+
+// Upper-cases ASCII letters: the platform's names compare case-insensitively.
+std::string SimUpper(const std::string& text);
+
+// A Windows path resolved against the host directory that holds the drives.
+struct SimPath {
+    std::string host;  // host file system path
+    std::string key;   // canonical Windows path, upper case, no trailing backslash
+    std::string name;  // last component as it exists on disk (or as given)
+};
+// False for a path that names no drive (malformed, or a relative path
+// without a current directory).
+bool SimResolve(const char* path, SimPath* out);
+
+struct SimFileState {
+    std::map<std::string, DWORD> attributes;  // by key: read-only, hidden, system
+    std::map<std::string, DWORD> inUse;       // by key: error a deletion reports
+};
+SimFileState& SimFiles();
+
+void SimFilesReset(const std::string& hostRoot);
+void SimRegistryReset();
+void SimUiReset();
+void SimSystemReset();
+
+#endif
