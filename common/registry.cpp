@@ -4,19 +4,24 @@ enum { NAME_BUFFER_SIZE = 256 };
 
 int RegReadString(const char* subkeyPath, const char* valueName, char* buffer, DWORD size) {
     if (size == 0) return 0;
+    // Cleared first so that a failed read leaves an empty string; a buffer
+    // of fewer than 4 bytes is cleared only as far as it goes.
     for (DWORD i = 0; i < size && i < 4; ++i) buffer[i] = 0;
     HKEY key;
     if (RegOpenKeyA(HKEY_LOCAL_MACHINE, subkeyPath, &key) != ERROR_SUCCESS) return 0;
     DWORD type, length = size;
     int result = RegQueryValueExA(key, valueName, 0, &type, (LPBYTE)buffer, &length) == ERROR_SUCCESS;
     RegCloseKey(key);
-    // A string stored without its terminator gets one when there is room.
-    if (result && length <= size && (length == 0 || buffer[length - 1] != 0)) {
+    if (result && length > size) result = 0;
+    // A string stored without its terminator gets one when there is room;
+    // without room it does not fit.
+    if (result && (length == 0 || buffer[length - 1] != 0)) {
         if (length < size)
             buffer[length] = 0;
         else
             result = 0;
     }
+    // The platform leaves the buffer undefined after a value that did not fit.
     if (!result) buffer[0] = 0;
     return result;
 }
@@ -54,7 +59,7 @@ void RegDeleteSubtree(HKEY key) {
             RegDeleteSubtree(subkey);
             RegCloseKey(subkey);
         }
-        if (RegDeleteKeyA(key, name) != ERROR_SUCCESS) ++index;
+        RegDeleteKeyA(key, name);
     }
 }
 

@@ -213,6 +213,9 @@ LSTATUS WINAPI RegQueryValueExA(HKEY handle, LPCSTR name, LPDWORD, LPDWORD type,
     if (data) {
         if (!size) return ERROR_INVALID_PARAMETER;
         if (*size < value->data.size()) {
+            // The platform leaves the buffer's content undefined here; the
+            // least forgiving form fills it with as much as fits.
+            memcpy(data, value->data.data(), *size);
             *size = (DWORD)value->data.size();
             return ERROR_MORE_DATA;
         }

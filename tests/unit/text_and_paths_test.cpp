@@ -1,12 +1,147 @@
+// Path helpers, bounded composition and the launch of a command line.
+#include "common/launch.h"
 #include "common/paths.h"
 #include "common/text.h"
+#include "machine.h"
 
-#include <gtest/gtest.h>
 #include <string.h>
 #include <string>
 
-TEST(TextTest, SmokeCompose) {
-    char out[8];
-    EXPECT_EQ(1, ComposeText(out, sizeof out, "ab", "cd", "e"));
-    EXPECT_STREQ("abcde", out);
+namespace {
+
+// A buffer with guard bytes on both sides, to catch a write past either end.
+struct GuardedBuffer {
+    static const size_t kGuard = 16;
+    explicit GuardedBuffer(size_t size) : size(size), bytes(size + 2 * kGuard, '#') {}
+    char* data() { return &bytes[kGuard]; }
+    bool GuardsIntact() const {
+        for (size_t i = 0; i < kGuard; ++i)
+            if (bytes[i] != '#' || bytes[kGuard + size + i] != '#') return false;
+        return true;
+    }
+    size_t size;
+    std::string bytes;
+};
+
+struct BackslashCase {
+    std::string input;
+    size_t size;
+    std::string expected;
+    int result;
+};
+
+TEST(ApplyTrailingBackslashTest, Cases) {
+    const std::string long258(258, 'a'), long259(259, 'a');
+    const BackslashCase cases[] = {
+        {"C:\\WINDOWS", 260, "C:\\WINDOWS\\", 1},
+        {"C:\\WINDOWS\\", 260, "C:\\WINDOWS\\", 1},
+        {"", 260, "", 0},  // an empty directory must not become the root
+        {long258, 260, long258 + "\\", 1},  // the last byte is the terminator
+        {long259, 260, long259, 0},  // no room: unchanged
+        {"C:", 3, "C:", 0},
+        {"C:", 4, "C:\\", 1},
+    };
+    for (const BackslashCase& c : cases) {
+        GuardedBuffer buffer(c.size);
+        memcpy(buffer.data(), c.input.c_str(), c.input.size() + 1);
+        EXPECT_EQ(c.result, ApplyTrailingBackslash(buffer.data(), c.size)) << c.input;
+        EXPECT_EQ(c.expected, buffer.data()) << c.input;
+        EXPECT_TRUE(buffer.GuardsIntact()) << c.input;
+    }
 }
+
+TEST(ApplyTrailingBackslashTest, UnterminatedBufferIsLeftAlone) {
+    GuardedBuffer buffer(8);
+    memset(buffer.data(), 'x', 8);
+    EXPECT_EQ(0, ApplyTrailingBackslash(buffer.data(), 8));
+    EXPECT_TRUE(buffer.GuardsIntact());
+}
+
+struct DirectoryCase {
+    std::string path;
+    size_t size;
+    std::string expected;
+    int result;
+};
+
+TEST(DirectoryOfPathTest, Cases) {
+    const DirectoryCase cases[] = {
+        {"C:\\PROGRA~1\\VANT\\UNINSTAL.EXE", 260, "C:\\PROGRA~1\\VANT\\", 1},
+        {"UNINSTAL.EXE", 260, "", 1},
+        {"C:\\UNINSTAL.EXE", 260, "C:\\", 1},
+        {"C:\\DIR\\", 260, "C:\\DIR\\", 1},
+        {"C:\\PROGRA~1\\VANT\\UNINSTAL.EXE", 17, "", 0},  // 16 characters do not fit with the terminator
+        {"C:\\PROGRA~1\\VANT\\UNINSTAL.EXE", 18, "C:\\PROGRA~1\\VANT\\", 1},
+    };
+    for (const DirectoryCase& c : cases) {
+        GuardedBuffer out(c.size);
+        EXPECT_EQ(c.result, DirectoryOfPath(c.path.c_str(), out.data(), c.size)) << c.path;
+        EXPECT_EQ(c.expected, out.data()) << c.path;
+        EXPECT_TRUE(out.GuardsIntact()) << c.path;
+    }
+}
+
+TEST(TextTest, CompositionIsBoundedAndSaysWhetherItFitted) {
+    GuardedBuffer out(8);
+    EXPECT_EQ(1, ComposeText(out.data(), 8, "ab", "cd", "efg"));
+    EXPECT_STREQ("abcdefg", out.data());
+    EXPECT_EQ(0, ComposeText(out.data(), 8, "abcd", "efgh", nullptr));
+    EXPECT_STREQ("abcdefg", out.data());
+    EXPECT_EQ(0, AppendText(out.data(), 8, "x"));
+    EXPECT_STREQ("abcdefg", out.data());
+    EXPECT_EQ(0, CopyText(out.data(), 8, "0123456789"));
+    EXPECT_STREQ("0123456", out.data());
+    EXPECT_EQ(1, CopyText(out.data(), 8, ""));
+    EXPECT_STREQ("", out.data());
+    EXPECT_TRUE(out.GuardsIntact());
+    EXPECT_EQ(0, CopyText(out.data(), 0, "a"));
+    EXPECT_TRUE(out.GuardsIntact());
+}
+
+TEST(TextTest, EqualsIgnoringCase) {
+    EXPECT_TRUE(EqualsIgnoringCase("-norename", "-NoReName"));
+    EXPECT_TRUE(EqualsIgnoringCase("", ""));
+    EXPECT_FALSE(EqualsIgnoringCase("-norename ", "-norename"));
+    EXPECT_FALSE(EqualsIgnoringCase("-norename", "-norenam"));
+    EXPECT_FALSE(EqualsIgnoringCase("-norename", "-norenamf"));
+}
+
+class LaunchCommandTest : public MachineTest {};
+
+struct LaunchCase {
+    std::string directory, program, arguments;
+    std::string expected;  // empty: not started
+};
+
+TEST_F(LaunchCommandTest, ComposesDirectoryProgramBlankArguments) {
+    const std::string dir255(245, 'd');  // with "PROG.EXE" and " x": 255 characters
+    const LaunchCase cases[] = {
+        {"C:\\VANT\\", "CONFIG.EXE", "-x", "C:\\VANT\\CONFIG.EXE -x"},
+        {"C:\\VANT\\", "CONFIG.EXE", "", "C:\\VANT\\CONFIG.EXE "},
+        {"C:\\VANT\\", "\\uninstal.000", "/S C:\\V\\\\install.log", "C:\\VANT\\\\uninstal.000 /S C:\\V\\\\install.log"},
+        {dir255, "PROG.EXE", "x", dir255 + "PROG.EXE x"},
+        {dir255 + "d", "PROG.EXE", "x", ""},  // 256 characters: not started
+        {"C:\\VANT\\", "CONFIG.EXE", std::string(300, 'a'), ""},
+    };
+    for (const LaunchCase& c : cases) {
+        SimReset(SimulatedDrivesRoot());
+        int started = LaunchCommand(c.directory.c_str(), c.program.c_str(), c.arguments.c_str());
+        if (c.expected.empty()) {
+            EXPECT_EQ(0, started);
+            EXPECT_TRUE(SimLaunches().empty()) << c.directory;
+        } else {
+            EXPECT_EQ(1, started);
+            ASSERT_EQ(1u, SimLaunches().size());
+            EXPECT_EQ(c.expected, SimLaunches()[0].commandLine);
+            EXPECT_EQ((UINT)SW_SHOW, SimLaunches()[0].show);
+        }
+    }
+}
+
+TEST_F(LaunchCommandTest, StartFailureIsReportedToTheCaller) {
+    SimFailCall("WinExec", ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(0, LaunchCommand("C:\\VANT\\", "CONFIG.EXE", "-x"));
+    EXPECT_EQ(1, SimCallCount("WinExec"));
+}
+
+}  // namespace

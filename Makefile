@@ -1,0 +1,31 @@
+# Thin wrapper over the CMake presets. See README.md.
+.PHONY: all deps test test-host test-win32 dist clean
+
+all: dist
+
+# Installs what is missing (Debian packages; as root or with sudo).
+deps:
+	@if [ "$$(id -u)" -eq 0 ]; then tools/install-deps; else sudo tools/install-deps; fi
+
+# Every test: host unit tests under the sanitizers, then the deliverables
+# and the end-to-end tests under Wine.
+test: deps test-host test-win32
+
+test-host:
+	cmake --preset host
+	cmake --build --preset host
+	ctest --preset host
+
+test-win32:
+	cmake --preset win32
+	cmake --build --preset win32
+	ctest --preset win32
+
+# The deliverables in dist/.
+dist: deps
+	cmake --preset win32
+	cmake --build --preset win32 --target dist
+	@ls -l dist
+
+clean:
+	rm -rf build dist

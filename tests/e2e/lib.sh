@@ -1,0 +1,181 @@
+# Shell library of the end-to-end tests: throwaway 32-bit Wine machines, a
+# headless display, the product placed as its installer would have, and
+# bounded runs of the real binaries. Sourced by the scenario scripts.
+#
+# Expects: E2E_BUILD (the win32 build directory), E2E_WORK (a scratch
+# directory of this test, wiped first).
+
+set -eu
+
+export WINEDEBUG=-all
+export WINEARCH=win32
+export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installers
+
+E2E_TIMEOUT=${E2E_TIMEOUT:-60}
+E2E_CACHE="$E2E_BUILD/e2e-cache"
+
+e2e_fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Kills this test's Wine processes and display, whatever happened.
+e2e_cleanup() {
+    if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+        timeout 20 wineserver -k >/dev/null 2>&1 || true
+    fi
+    if [ -n "${E2E_XVFB_PID:-}" ]; then
+        kill "$E2E_XVFB_PID" 2>/dev/null || true
+        wait "$E2E_XVFB_PID" 2>/dev/null || true
+    fi
+}
+
+e2e_begin() {
+    rm -rf "$E2E_WORK"
+    mkdir -p "$E2E_WORK" "$E2E_CACHE"
+    trap e2e_cleanup EXIT
+    e2e_start_display
+}
+
+# A virtual display of its own: message boxes need one.
+e2e_start_display() {
+    exec 9>"$E2E_WORK/display"
+    Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp >"$E2E_WORK/xvfb.log" 2>&1 &
+    E2E_XVFB_PID=$!
+    local i
+    for i in $(seq 1 100); do
+        if [ -s "$E2E_WORK/display" ]; then break; fi
+        sleep 0.1
+    done
+    [ -s "$E2E_WORK/display" ] || e2e_fail "Xvfb did not start"
+    export DISPLAY=":$(head -n1 "$E2E_WORK/display")"
+}
+
+# A pristine prefix of the family (win98 or nt40), made once per build
+# directory and copied for each scenario. A lock keeps two tests from making
+# it at once.
+e2e_prefix() {
+    local family=$1
+    local pristine="$E2E_CACHE/pristine-$family"
+    (
+        flock -w 600 8 || e2e_fail "waiting for the prefix lock"
+        if [ ! -f "$pristine/.ready" ]; then
+            rm -rf "$pristine"
+            WINEPREFIX="$pristine" timeout 300 wineboot -i >"$E2E_CACHE/wineboot-$family.log" 2>&1 ||
+                e2e_fail "wineboot failed (see $E2E_CACHE/wineboot-$family.log)"
+            WINEPREFIX="$pristine" timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' \
+                /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+            WINEPREFIX="$pristine" timeout 60 winecfg -v "$family" >/dev/null 2>&1
+            WINEPREFIX="$pristine" timeout 60 wineserver -w
+            touch "$pristine/.ready"
+        fi
+    ) 8>"$E2E_CACHE/prefix.lock"
+    export WINEPREFIX="$E2E_WORK/prefix"
+    cp -a "$pristine" "$WINEPREFIX"
+    rm -f "$WINEPREFIX/.ready"
+    E2E_FAMILY=$family
+    E2E_DRIVE_C="$WINEPREFIX/drive_c"
+    E2E_WINDOWS="$E2E_DRIVE_C/windows"
+    E2E_SYSTEM="$E2E_WINDOWS/system32"
+    E2E_INSTALL="$E2E_DRIVE_C/Program Files/Vantrell"
+}
+
+# wine with a bound; output to files (wineserver keeps pipes open).
+e2e_wine() {
+    timeout "$E2E_TIMEOUT" wine "$@" >>"$E2E_WORK/wine.out" 2>>"$E2E_WORK/wine.err"
+}
+
+e2e_stop_wine() { timeout 30 wineserver -k >/dev/null 2>&1 || true; timeout 30 wineserver -w 2>/dev/null || true; }
+
+# Windows path of a host file: C: inside the prefix, Z: (the host's root)
+# elsewhere.
+e2e_winpath() {
+    case "$1" in
+    "$E2E_DRIVE_C"/*) printf 'C:\\%s' "$(printf '%s' "${1#"$E2E_DRIVE_C"/}" | tr / '\\')" ;;
+    *) printf 'Z:%s' "$(printf '%s' "$1" | tr / '\\')" ;;
+    esac
+}
+
+# Places the product on the machine as its installer would have left it.
+# Stand-in contents: the product's opengl32.dll and the platform's backup
+# are told apart by their bytes.
+e2e_install_product() {
+    mkdir -p "$E2E_INSTALL" "$E2E_SYSTEM/corelay/lib"
+    cp "$E2E_BUILD/uninstal.exe" "$E2E_INSTALL/uninstal.exe"
+    if [ -f "$E2E_BUILD/tests/e2e/standin.exe" ]; then
+        cp "$E2E_BUILD/tests/e2e/standin.exe" "$E2E_INSTALL/uninstal.000"
+    else
+        printf 'installer uninstaller\n' >"$E2E_INSTALL/uninstal.000"
+    fi
+    printf 'install log\n' >"$E2E_INSTALL/install.log"
+    cp "$E2E_SYSTEM/opengl32.dll" "$E2E_INSTALL/opengl32.sav"
+    printf 'product OpenGL library (variant a)\n' >"$E2E_INSTALL/opengl32.fxa"
+    printf 'product OpenGL library (variant b)\n' >"$E2E_INSTALL/opengl32.fxb"
+    printf 'product OpenGL library\n' >"$E2E_SYSTEM/opengl32.dll"
+    for f in vtl_d3d.dll vtl_sw.dll tavrix.vxd lentix.dll corelay/corelay.sys corelay/lib/corelay.cfg; do
+        printf '%s\n' "$f" >"$E2E_SYSTEM/$f"
+    done
+    if [ -f "$E2E_BUILD/VANTRELL.CPL" ]; then
+        cp "$E2E_BUILD/VANTRELL.CPL" "$E2E_SYSTEM/VANTRELL.CPL"
+    else
+        printf 'applet\n' >"$E2E_SYSTEM/VANTRELL.CPL"
+    fi
+    cat >"$E2E_WORK/product.reg" <<'REG'
+REGEDIT4
+
+[HKEY_LOCAL_MACHINE\Software\Quillon Software\Vantrell]
+"InstallLocation"="C:\\Program Files\\Vantrell\\"
+"FileName"="VCONFIG.EXE"
+"Switch"="-cpl"
+
+[HKEY_LOCAL_MACHINE\Software\Quillon Software\Vantrell\Display\Modes]
+"Default"="1"
+
+[HKEY_LOCAL_MACHINE\Software\Quillon Software\LtxCplCmd]
+"Command"="x"
+
+[HKEY_LOCAL_MACHINE\Software\Quillon Software\Other Product]
+"Keep"="yes"
+REG
+    e2e_wine regedit /S "$(e2e_winpath "$E2E_WORK/product.reg")" || e2e_fail "regedit failed"
+    e2e_stop_wine
+}
+
+# A snapshot of what the uninstaller may touch: files with their checksums,
+# and the product's registry keys.
+e2e_snapshot() {
+    local out=$1
+    {
+        for d in "$E2E_INSTALL" "$E2E_SYSTEM/corelay"; do
+            [ -d "$d" ] && (cd "$d" && find . -type f -print0 | sort -z | xargs -0r md5sum | sed "s|  \./|  $(basename "$d")/|")
+        done
+        for f in opengl32.dll vtl_d3d.dll vtl_sw.dll tavrix.vxd lentix.dll VANTRELL.CPL; do
+            [ -f "$E2E_SYSTEM/$f" ] && (cd "$E2E_SYSTEM" && md5sum "$f")
+        done
+        [ -f "$E2E_WINDOWS/wininit.ini" ] && md5sum "$E2E_WINDOWS/wininit.ini" | sed 's|  .*|  wininit.ini|'
+        e2e_registry_listing
+    } >"$out"
+}
+
+e2e_registry_listing() {
+    timeout "$E2E_TIMEOUT" wine reg query 'HKLM\Software\Quillon Software' /s 2>/dev/null | tr -d '\r' | sed '/^$/d' || true
+}
+
+# Runs the box driver: e2e_drive <answers> <command line words...>; the
+# transcript lands in $E2E_WORK/transcript.txt.
+e2e_drive() {
+    local answers=$1
+    shift
+    timeout $((E2E_TIMEOUT + 30)) wine "$E2E_BUILD/tests/e2e/boxdriver.exe" \
+        "$(e2e_winpath "$E2E_WORK/transcript.txt")" $((E2E_TIMEOUT * 1000)) "$answers" "$@" \
+        >>"$E2E_WORK/wine.out" 2>>"$E2E_WORK/wine.err" || true
+    [ -f "$E2E_WORK/transcript.txt" ] || e2e_fail "the box driver wrote no transcript"
+}
+
+# Compares the transcript with the expected one given on standard input.
+e2e_expect_transcript() {
+    cat >"$E2E_WORK/expected.txt"
+    if ! diff -u "$E2E_WORK/expected.txt" "$E2E_WORK/transcript.txt"; then
+        e2e_fail "transcript differs from the expected one"
+    fi
+}
