@@ -179,3 +179,30 @@ e2e_expect_transcript() {
         e2e_fail "transcript differs from the expected one"
     fi
 }
+
+# Holds a file in use from another process until e2e_release:
+# e2e_hold open|load <host path>
+e2e_hold() {
+    rm -f "$E2E_WORK/held" "$E2E_WORK/release"
+    timeout $((E2E_TIMEOUT + 30)) wine "$E2E_BUILD/tests/e2e/holder.exe" "$1" "$(e2e_winpath "$2")" \
+        "$(e2e_winpath "$E2E_WORK/held")" "$(e2e_winpath "$E2E_WORK/release")" "$E2E_TIMEOUT" \
+        >>"$E2E_WORK/wine.out" 2>>"$E2E_WORK/wine.err" &
+    E2E_HOLDER_PID=$!
+    local i
+    for i in $(seq 1 200); do
+        [ -f "$E2E_WORK/held" ] && return 0
+        kill -0 "$E2E_HOLDER_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    e2e_fail "the holder did not take $2"
+}
+
+e2e_release() {
+    touch "$E2E_WORK/release"
+    wait "$E2E_HOLDER_PID" 2>/dev/null || true
+}
+
+# The platform's short form of a Windows path.
+e2e_short_path() {
+    timeout "$E2E_TIMEOUT" wine "$E2E_BUILD/tests/e2e/shortpath.exe" "$1" 2>/dev/null | tr -d '\r'
+}

@@ -1,0 +1,145 @@
+# The real uninstaller answered Yes, on a machine with the product on it.
+# Usage: uninstall_removal.sh <win98|nt40> <case>
+#   full            everything goes; opengl32.dll is the platform's again
+#   no_backup       no opengl32.sav: the product's library goes, nothing replaces it
+#   norename        -NoRename: the OpenGL library and its backup stay
+#   norename_more   "-norename x" is not the option: the restore runs
+#   applet_held     the applet is in use: it and the uninstaller go at the next restart
+#   opengl_readonly read-only opengl32.dll: "Fatal Error!", exit 1, nothing changed
+#   opengl_in_use   opengl32.dll open elsewhere: "Uninstall Error!", exit 0, nothing changed
+. "$(dirname "$0")/lib.sh"
+
+family=$1
+case_name=$2
+e2e_begin
+e2e_prefix "$family"
+cp "$E2E_SYSTEM/opengl32.dll" "$E2E_WORK/original-opengl32.dll"
+e2e_install_product
+export STANDIN_LOG="$(e2e_winpath "$E2E_WORK/standin.log")"
+uninstaller='"C:\Program Files\Vantrell\uninstal.exe"'
+install_short=$(e2e_short_path 'C:\Program Files\Vantrell\')
+[ -n "$install_short" ] || e2e_fail "no short form of the install directory"
+e2e_snapshot "$E2E_WORK/before.txt"
+
+confirm_box='box
+title: Uninstall Quillon Vantrell?
+text: Are you sure you want to remove Quillon Vantrell and all of its components?\n
+buttons: 6 7
+icon: question
+answer: 6'
+success_box='box
+title: Success!
+text: Quillon Vantrell has been successfully removed from your system.
+buttons: 1
+icon: information
+answer: 1'
+restart_box='box
+title: Uninstall Information
+text: Quillon Vantrell has been successfully removed from your system.\n\nThe Control Panel icon for Quillon Vantrell will be removed\nthe next time you restart your system.
+buttons: 1
+icon: information
+answer: 1'
+
+expect_gone() {
+    for f in "$@"; do
+        [ ! -e "$f" ] || e2e_fail "$f should be gone"
+    done
+}
+
+expect_product_removed() {
+    expect_gone "$E2E_SYSTEM/corelay" "$E2E_SYSTEM/vtl_d3d.dll" "$E2E_SYSTEM/vtl_sw.dll" \
+        "$E2E_INSTALL/opengl32.fxa" "$E2E_INSTALL/opengl32.fxb"
+    e2e_registry_listing >"$E2E_WORK/registry.txt"
+    grep -q 'Other Product' "$E2E_WORK/registry.txt" || e2e_fail "a sibling key went"
+    if grep -qE 'Vantrell|LtxCplCmd' "$E2E_WORK/registry.txt"; then e2e_fail "product keys stay"; fi
+    printf '"C:\\Program Files\\Vantrell\\\\uninstal.000" /S %s\\install.log\n' "$install_short" \
+        >"$E2E_WORK/expected-standin.log"
+    diff -u "$E2E_WORK/expected-standin.log" "$E2E_WORK/standin.log" ||
+        e2e_fail "the installer's uninstaller was not started as expected"
+}
+
+expect_unchanged() {
+    e2e_snapshot "$E2E_WORK/after.txt"
+    diff -u "$E2E_WORK/before.txt" "$E2E_WORK/after.txt" || e2e_fail "the machine changed"
+    [ ! -e "$E2E_WORK/standin.log" ] || e2e_fail "the installer's uninstaller was started"
+}
+
+case "$case_name" in
+full | no_backup | norename_more)
+    [ "$case_name" = no_backup ] && rm "$E2E_INSTALL/opengl32.sav"
+    tail=""
+    [ "$case_name" = norename_more ] && tail=" -norename x"
+    e2e_drive 6,1 "$uninstaller$tail"
+    printf '%s\n%s\nexit: 0\n' "$confirm_box" "$success_box" | e2e_expect_transcript
+    e2e_stop_wine
+    if [ "$case_name" = no_backup ]; then
+        expect_gone "$E2E_SYSTEM/opengl32.dll"
+    else
+        cmp "$E2E_WORK/original-opengl32.dll" "$E2E_SYSTEM/opengl32.dll" || e2e_fail "opengl32.dll is not the original"
+    fi
+    # The restore takes the helper driver and the stereo library with it.
+    expect_gone "$E2E_SYSTEM/VANTRELL.CPL" "$E2E_INSTALL/opengl32.sav" "$E2E_WINDOWS/wininit.ini" \
+        "$E2E_SYSTEM/tavrix.vxd" "$E2E_SYSTEM/lentix.dll"
+    [ "$(ls "$E2E_INSTALL")" = "uninstal.exe" ] || e2e_fail "install directory holds: $(ls "$E2E_INSTALL")"
+    expect_product_removed
+    ;;
+norename)
+    e2e_drive 6,1 "$uninstaller -NoRename"
+    printf '%s\n%s\nexit: 0\n' "$confirm_box" "$success_box" | e2e_expect_transcript
+    e2e_stop_wine
+    grep -q 'product OpenGL library' "$E2E_SYSTEM/opengl32.dll" || e2e_fail "opengl32.dll was touched"
+    cmp "$E2E_WORK/original-opengl32.dll" "$E2E_INSTALL/opengl32.sav" || e2e_fail "the backup is gone"
+    [ -f "$E2E_SYSTEM/tavrix.vxd" ] && [ -f "$E2E_SYSTEM/lentix.dll" ] || e2e_fail "the skipped restore deleted files"
+    expect_gone "$E2E_SYSTEM/VANTRELL.CPL"
+    expect_product_removed
+    ;;
+applet_held)
+    e2e_hold open "$E2E_SYSTEM/VANTRELL.CPL"
+    e2e_drive 6,1 "$uninstaller"
+    printf '%s\n%s\nexit: 0\n' "$confirm_box" "$restart_box" | e2e_expect_transcript
+    e2e_release
+    e2e_stop_wine
+    [ -f "$E2E_SYSTEM/VANTRELL.CPL" ] || e2e_fail "the held applet went at once"
+    [ -f "$E2E_INSTALL/uninstal.exe" ] || e2e_fail "the running uninstaller went"
+    if [ "$family" = win98 ]; then
+        printf '[rename]\r\nNUL=C:\\windows\\system32\\VANTRELL.CPL\r\nNUL=%s\\UNINSTAL.EXE\r\n' "$install_short" \
+            >"$E2E_WORK/expected-wininit.ini"
+        cmp "$E2E_WORK/expected-wininit.ini" "$E2E_WINDOWS/wininit.ini" ||
+            e2e_fail "wininit.ini: $(cat -A "$E2E_WINDOWS/wininit.ini")"
+    else
+        expect_gone "$E2E_WINDOWS/wininit.ini"  # NT keeps its own list
+    fi
+    timeout "$E2E_TIMEOUT" wineboot -r >>"$E2E_WORK/wine.out" 2>>"$E2E_WORK/wine.err" || true
+    e2e_stop_wine
+    expect_gone "$E2E_SYSTEM/VANTRELL.CPL" "$E2E_INSTALL/uninstal.exe"
+    expect_product_removed
+    ;;
+opengl_readonly)
+    chmod a-w "$E2E_SYSTEM/opengl32.dll"
+    e2e_snapshot "$E2E_WORK/before.txt"
+    e2e_drive 6,1 "$uninstaller"
+    printf '%s\n%s\nexit: 1\n' "$confirm_box" 'box
+title: Fatal Error!
+text: The OpenGL DLL is currently in use.\n\nPlease exit any applications that may be using it\nor reboot your system and run this program again.\n\nIf you get this message again, run\n\nC:\\Program Files\\Vantrell\\uninstal.exe -norename\n\nfrom a MS-DOS prompt and this will not attempt to\nrestore the original OpenGL DLL.
+buttons: 1
+icon: warning
+answer: 1' | e2e_expect_transcript
+    expect_unchanged
+    ;;
+opengl_in_use)
+    e2e_hold open "$E2E_SYSTEM/opengl32.dll"
+    e2e_drive 6,1 "$uninstaller"
+    printf '%s\n%s\nexit: 0\n' "$confirm_box" 'box
+title: Uninstall Error!
+text: The uninstall could not restore the original opengl32.dll.\nPlease contact Quillon Technical Support at (555) 555-0142\nto report this problem and get help uninstalling this product.
+buttons: 1
+icon: error
+answer: 1' | e2e_expect_transcript
+    e2e_release
+    expect_unchanged
+    ;;
+*)
+    e2e_fail "unknown case $case_name"
+    ;;
+esac
+echo PASS
