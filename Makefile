@@ -1,5 +1,5 @@
 # Thin wrapper over the CMake presets. See README.md.
-.PHONY: all deps test test-host test-win32 dist clean
+.PHONY: all deps demo test test-host test-win32 dist clean
 
 all: dist
 
@@ -20,6 +20,13 @@ test-win32:
 	cmake --preset win32
 	cmake --build --preset win32
 	ctest --preset win32
+
+# The kit at work on a throwaway Wine machine: screenshots and a report in
+# build/demo/ (DEMO_FAMILY=nt40 for the NT family).
+demo: deps
+	cmake --preset win32
+	cmake --build --preset win32
+	tools/demo
 
 # The deliverables in dist/.
 dist: deps

@@ -7,6 +7,8 @@
  *   boxdriver <transcript> <timeout-ms> <answers> <command line...>
  *
  * answers: comma-separated button ids (6 Yes, 7 No, 1 OK), "-" for none.
+ * With BOXDRIVER_SHOTS naming a directory, each box is also saved there as
+ * box-<n>.bmp before it is answered.
  * When the script runs out, a further box is answered with OK, else No,
  * else Cancel, and marked unscripted. */
 #include <windows.h>
@@ -115,6 +117,57 @@ static const char* IconName(HWND box) {
     return name;
 }
 
+/* Saves the box as it stands on the screen as a 24-bit bitmap file. */
+static void SaveShot(HWND box, int number) {
+    char dir[MAX_PATH], path[MAX_PATH + 32];
+    RECT r;
+    int width, height, stride;
+    HDC screen, memory;
+    HBITMAP bitmap;
+    HGDIOBJ old;
+    BITMAPINFOHEADER info;
+    BITMAPFILEHEADER header;
+    char* pixels;
+    FILE* out;
+    DWORD length = GetEnvironmentVariableA("BOXDRIVER_SHOTS", dir, sizeof dir);
+    if (length == 0 || length >= sizeof dir || !GetWindowRect(box, &r)) return;
+    width = r.right - r.left;
+    height = r.bottom - r.top;
+    if (width <= 0 || height <= 0) return;
+    stride = (width * 3 + 3) & ~3;
+    screen = GetDC(NULL);
+    memory = CreateCompatibleDC(screen);
+    bitmap = CreateCompatibleBitmap(screen, width, height);
+    old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    memset(&info, 0, sizeof info);
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    pixels = (char*)malloc((size_t)stride * height);
+    if (pixels && GetDIBits(memory, bitmap, 0, height, pixels, (BITMAPINFO*)&info, DIB_RGB_COLORS)) {
+        sprintf(path, "%s\\box-%d.bmp", dir, number);
+        out = fopen(path, "wb");
+        if (out) {
+            memset(&header, 0, sizeof header);
+            header.bfType = 0x4D42;
+            header.bfOffBits = sizeof header + sizeof info;
+            header.bfSize = header.bfOffBits + (DWORD)stride * height;
+            fwrite(&header, sizeof header, 1, out);
+            fwrite(&info, sizeof info, 1, out);
+            fwrite(pixels, (size_t)stride, (size_t)height, out);
+            fclose(out);
+        }
+    }
+    free(pixels);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+}
+
 static int HasButton(const struct Buttons* buttons, int id) {
     int i;
     for (i = 0; i < buttons->count; ++i)
@@ -131,7 +184,7 @@ int main(int argc, char** argv) {
     STARTUPINFOA startup;
     PROCESS_INFORMATION process;
     FILE* out;
-    int i, failed = 0;
+    int i, failed = 0, boxes = 0;
     DWORD start, exitCode = 0;
 
     if (argc < 5) {
@@ -205,6 +258,7 @@ int main(int argc, char** argv) {
         for (i = 0; i < buttons.count; ++i) fprintf(out, " %d", buttons.ids[i]);
         fprintf(out, "\nicon: %s\nanswer: %d%s\n", IconName(find.box), answer, scripted ? "" : " unscripted");
         fflush(out);
+        SaveShot(find.box, ++boxes);
         SendMessageA(find.box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
         /* Wait (bounded) for the box to go before looking for the next. */
         for (i = 0; i < 50 && IsWindow(find.box); ++i) Sleep(100);
