@@ -18,7 +18,9 @@ set(DELIVERABLE_LINK_OPTIONS
     -nostdlib -s -Wl,--gc-sections -Wl,--no-insert-timestamp
     -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0
     -Wl,--major-os-version,4 -Wl,--minor-os-version,0)
-set(DELIVERABLE_LIBRARIES msvcrt kernel32 user32 advapi32 gcc)
+# ADVAPI32 before KERNEL32: MinGW's KERNEL32 import library also offers
+# OpenThreadToken, which the KERNEL32 of Windows 95 and NT 4.0 lacks.
+set(DELIVERABLE_LIBRARIES msvcrt advapi32 kernel32 user32 gcc)
 
 function(vantrell_deliverable target)
     target_compile_options(${target} PRIVATE ${DELIVERABLE_COMPILE_OPTIONS})
@@ -33,9 +35,28 @@ add_executable(uninstal WIN32
 vantrell_deliverable(uninstal)
 target_link_options(uninstal PRIVATE -Wl,-e,_UninstallerEntry@0 -Wl,--subsystem,windows:4.0)
 
+# The Control Panel applet: a library named VANTRELL.CPL with its own
+# entry, exporting CPlApplet and QVPDlgProc undecorated (vantrell.def).
+add_library(vantrell_cpl MODULE
+    ${COMMON_SOURCES} ${APPLET_SOURCES}
+    applet/vantrell.rc applet/vantrell.def)
+vantrell_deliverable(vantrell_cpl)
+set_target_properties(vantrell_cpl PROPERTIES PREFIX "" OUTPUT_NAME VANTRELL SUFFIX .CPL)
+target_link_options(vantrell_cpl PRIVATE -Wl,-e,_DllEntryPoint@12 -Wl,--subsystem,windows:4.0)
+
+# A sample localization library for the applet: resources only, nothing
+# exported.
+add_library(vantrell_loc MODULE applet/localization/entry.cpp applet/localization/vantrell-loc.rc)
+vantrell_deliverable(vantrell_loc)
+set_target_properties(vantrell_loc PROPERTIES PREFIX "" OUTPUT_NAME VANTRELL-LOC SUFFIX .DLL)
+target_link_options(vantrell_loc PRIVATE -Wl,-e,_DllEntryPoint@12 -Wl,--subsystem,windows:4.0
+    -Wl,--exclude-all-symbols)
+
 set(DIST_DIR ${CMAKE_SOURCE_DIR}/dist)
 add_custom_target(dist
     COMMAND ${CMAKE_COMMAND} -E make_directory ${DIST_DIR}
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:uninstal> ${DIST_DIR}/uninstal.exe
-    DEPENDS uninstal
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:vantrell_cpl> ${DIST_DIR}/VANTRELL.CPL
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:vantrell_loc> ${DIST_DIR}/VANTRELL-LOC.DLL
+    DEPENDS uninstal vantrell_cpl vantrell_loc
     COMMENT "Copying the deliverables to dist/")

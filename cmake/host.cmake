@@ -13,10 +13,24 @@ add_library(winsim STATIC
     winsim/system.cpp
     winsim/files.cpp
     winsim/registry.cpp
-    winsim/ui.cpp)
+    winsim/ui.cpp
+    winsim/file_names.cpp
+    winsim/crt.cpp
+    winsim/security.cpp
+    winsim/modules.cpp)
 target_include_directories(winsim PUBLIC winsim/include winsim)
+# Production code that links the simulation takes its C library too
+# (common/crt.h).
+target_compile_definitions(winsim INTERFACE WINSIM)
 
-# The production sources keep the deliverables' rules here too.
-add_library(uninstaller_logic STATIC ${COMMON_SOURCES} ${UNINSTALLER_SOURCES})
-target_compile_options(uninstaller_logic PRIVATE -fno-exceptions -fno-rtti)
-target_link_libraries(uninstaller_logic PUBLIC winsim)
+# The production sources keep the deliverables' rules here too. Each
+# deliverable's logic is a library of its own over the shared helpers.
+add_library(common_logic STATIC ${COMMON_SOURCES})
+add_library(uninstaller_logic STATIC ${UNINSTALLER_SOURCES})
+add_library(applet_logic STATIC ${APPLET_SOURCES})
+foreach(logic common_logic uninstaller_logic applet_logic)
+    target_compile_options(${logic} PRIVATE -fno-exceptions -fno-rtti)
+endforeach()
+target_link_libraries(common_logic PUBLIC winsim)
+target_link_libraries(uninstaller_logic PUBLIC common_logic)
+target_link_libraries(applet_logic PUBLIC common_logic)

@@ -59,7 +59,7 @@ void RegDeleteSubtree(HKEY key) {
             RegDeleteSubtree(subkey);
             RegCloseKey(subkey);
         }
-        RegDeleteKeyA(key, name);
+        if (RegDeleteKeyA(key, name) != ERROR_SUCCESS) ++index;
     }
 }
 

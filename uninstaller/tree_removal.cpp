@@ -3,6 +3,12 @@
 #include "../common/text.h"
 #include "uninstall.h"
 
+// What one listing of a directory did with its entries.
+struct RemovalPass {
+    int removed;  // entries that went
+    int stayed;   // entries that could not go (or were to be kept)
+};
+
 static int IsDotEntry(const char* name) {
     return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
 }
@@ -16,47 +22,55 @@ static int RemoveEmptyDirectory(const char* directory) {
     return RemoveDirectoryA(path) != 0;
 }
 
-// One listing of directory: deletes its files and removes its
-// subdirectories' trees. Returns whether any entry went.
-static int RemoveEntriesOnce(const char* directory, const char* pattern, const char* keepName);
+static void RemoveEntriesOnce(const char* directory, const char* pattern, const char* keepName, RemovalPass* pass);
 
 // Returns whether the directory itself was removed.
 static int RemoveTree(const char* directory, const char* keepName) {
     char pattern[PATH_BUFFER_SIZE];
     if (!directory[0]) return 0;
     if (!ComposeText(pattern, sizeof pattern, directory, "*.*", 0)) return RemoveEmptyDirectory(directory);
-    // Entries go while the listing is read. Should the directory still not
-    // be empty after a pass that removed something (a listing that moved
-    // under the deletions), it is read again. Each further pass needs one
-    // removed entry, so the loop ends, and a subdirectory that cannot go is
-    // entered once per pass, not for ever.
+    // Entries go while the listing is read, and a search need not show the
+    // changes made under it: when a pass removed all it saw and the
+    // directory is still not empty, it is read again. Once an entry stays
+    // the directory cannot be emptied, so there is no further pass. Each
+    // further pass needs a removed entry, so the loop ends, and a
+    // subdirectory that cannot go is entered once, which keeps the work
+    // linear in the number of entries.
     for (;;) {
-        int removed = RemoveEntriesOnce(directory, pattern, keepName);
+        RemovalPass pass = {0, 0};
+        RemoveEntriesOnce(directory, pattern, keepName, &pass);
         if (RemoveEmptyDirectory(directory)) return 1;
-        if (!removed) return 0;
+        if (pass.stayed || !pass.removed) return 0;
     }
 }
 
-static int RemoveEntriesOnce(const char* directory, const char* pattern, const char* keepName) {
+static void RemoveEntriesOnce(const char* directory, const char* pattern, const char* keepName, RemovalPass* pass) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    int removed = 0;
+    if (search == INVALID_HANDLE_VALUE) return;
     do {
         const char* name = found.cFileName;
         int isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (IsDotEntry(name) || (!isDirectory && keepName && EqualsIgnoringCase(name, keepName))) continue;
+        if (IsDotEntry(name)) continue;
+        int kept = !isDirectory && keepName && EqualsIgnoringCase(name, keepName);
+        int gone = 0;
         char path[PATH_BUFFER_SIZE];
-        if (!ComposeText(path, sizeof path, directory, name, 0)) continue;  // cannot be named: stays
-        if (isDirectory) {
-            if (ApplyTrailingBackslash(path, sizeof path) && RemoveTree(path, 0)) removed = 1;
-        } else {
-            SetFileAttributesA(path, 0);
-            if (DeleteFileA(path)) removed = 1;
+        // An entry whose path does not fit the buffer cannot be named: it stays.
+        if (!kept && ComposeText(path, sizeof path, directory, name, 0)) {
+            if (isDirectory) {
+                gone = ApplyTrailingBackslash(path, sizeof path) && RemoveTree(path, 0);
+            } else {
+                // Read-only, hidden and system files go too.
+                SetFileAttributesA(path, 0);
+                gone = DeleteFileA(path) != 0;
+            }
         }
+        if (gone)
+            ++pass->removed;
+        else
+            ++pass->stayed;
     } while (FindNextFileA(search, &found));
     FindClose(search);
-    return removed;
 }
 
 void RemoveDirectoryTree(const char* directory, const char* keepName) { RemoveTree(directory, keepName); }

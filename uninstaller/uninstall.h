@@ -32,18 +32,26 @@ int IsAdministrator();
 // Puts the platform's OpenGL library back from the install directory's
 // backup and deletes the product's OpenGL files. 1 when done, 0 when the
 // library cannot be replaced; ends the process when it cannot be deleted.
+// opengl32.dll is never left partly written, and the backup stays unless
+// it was restored.
 int RestoreSystemOpenGL();
+// 1 when directory + name exists; 0 otherwise, or when the path does not fit.
+int FileExists(const char* directory, const char* name);
+// 1 when directory + name exists and may be written (not read-only).
+int FileWritable(const char* directory, const char* name);
 
 // Deletes a directory (path ending with a backslash) with everything below
 // it, as far as the platform allows. A file named keepName directly in
 // directory is left in place (0: keep nothing).
 void RemoveDirectoryTree(const char* directory, const char* keepName = 0);
 
-// Copies source to destination through a fixed buffer: 1 on success.
+// Copies source to destination through a fixed buffer: 1 on success. A
+// destination opened by a copy that then fails is deleted.
 int CopyFileChunked(const char* sourcePath, const char* destinationPath);
 
 // Enters directory + fileName for deletion at the next start of the 95/98
-// family in wininitPath's [rename] section.
+// family in wininitPath's [rename] section. wininit.ini is replaced only by
+// a complete new file; on false the old one stays whole.
 bool ScheduleDeleteAtBoot(const char* wininitPath, const char* directory, const char* fileName);
 
 #endif

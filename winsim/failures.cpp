@@ -11,6 +11,7 @@ struct Failure {
     std::string op;
     DWORD error;
     int remaining;  // calls to let pass first; -1 = every call fails
+    bool thereafter;  // once it hits, every later call fails too
 };
 
 std::vector<Failure> failures;
@@ -20,7 +21,11 @@ std::vector<std::string> callOrder;
 }  // namespace
 
 void SimFailCall(const char* op, DWORD error, int occurrence) {
-    failures.push_back(Failure{op, error, occurrence <= 0 ? -1 : occurrence - 1});
+    failures.push_back(Failure{op, error, occurrence <= 0 ? -1 : occurrence - 1, false});
+}
+
+void SimFailCallsFrom(const char* op, DWORD error, int occurrence) {
+    failures.push_back(Failure{op, error, occurrence <= 0 ? -1 : occurrence - 1, true});
 }
 
 void SimClearFailures() { failures.clear(); }
@@ -48,7 +53,12 @@ bool SimFailHere(const char* op) {
         } else if (it->remaining == 0) {
             fail = true;
             error = it->error;
-            it = failures.erase(it);
+            if (it->thereafter) {
+                it->remaining = -1;
+                ++it;
+            } else {
+                it = failures.erase(it);
+            }
         } else {
             --it->remaining;
             ++it;

@@ -39,8 +39,12 @@ bool HostIsDir(const std::string& host) {
     return HostStat(host, &st) && S_ISDIR(st.st_mode);
 }
 
-// The entry of hostDir whose name equals name case-insensitively.
+// The entry of hostDir whose name equals name case-insensitively. A name
+// that exists as given is the one: the simulation never makes two names that
+// differ only in case.
 std::string FindEntry(const std::string& hostDir, const std::string& name) {
+    struct stat st;
+    if (lstat((hostDir + "/" + name).c_str(), &st) == 0) return name;
     DIR* dir = opendir(hostDir.c_str());
     if (!dir) return name;
     std::string wanted = SimUpper(name), found = name;
@@ -66,9 +70,12 @@ DWORD StoredAttributes(const std::string& key) {
     return found == fileState.attributes.end() ? 0 : found->second;
 }
 
+// The C library opens files without delete sharing: an open stream's file
+// cannot be deleted or renamed.
 DWORD InUseError(const std::string& key) {
     auto found = fileState.inUse.find(key);
-    return found == fileState.inUse.end() ? 0 : found->second;
+    if (found != fileState.inUse.end()) return found->second;
+    return fileState.openStreams.count(key) ? ERROR_SHARING_VIOLATION : 0;
 }
 
 void ForgetBelow(const std::string& key) {
@@ -112,6 +119,7 @@ WIN32_FIND_DATAA MakeFindData(const std::string& name, DWORD attributes, uint64_
 }  // namespace
 
 SimFileState& SimFiles() { return fileState; }
+DWORD SimInUseError(const std::string& key) { return InUseError(key); }
 
 void SimFilesReset(const std::string& root) {
     hostRoot = root;

@@ -53,6 +53,26 @@ struct SimPendingDeletion {
 const std::vector<SimPendingDeletion>& SimPendingDeletions();
 int SimOpenSearches();  // find handles not yet closed
 
+// The C library over the simulated files: binary streams, the access test,
+// the heap and standard output. An open stream holds its file in use.
+int SimOpenStreams();  // streams not yet closed
+int SimHeapBlocks();   // malloc blocks not yet freed
+// Bytes that the streams may still write before the disk is full; writes
+// beyond fail when the stream's buffer is flushed. -1 (as after SimReset):
+// no limit.
+void SimSetDiskSpace(long long bytes);
+const std::string& SimStandardOutput();
+
+// Security (NT): the user whose tokens the process, and the thread while it
+// impersonates, carry. AccessCheck accepts only the thread's (impersonation)
+// token, as the platform does.
+enum SimUser { SimAdministrator, SimPlainUser };
+void SimSetUser(SimUser user);  // SimReset: an administrator
+bool SimImpersonating();        // the thread carries a token of its own
+int SimOpenTokens();            // token handles not yet closed
+int SimLocalBlocks();           // LocalAlloc blocks not yet freed
+int SimLiveSids();              // AllocateAndInitializeSid identifiers not yet freed
+
 // Registry, under the predefined root keys
 bool SimRegCreateKey(HKEY root, const char* path);
 bool SimRegSetString(HKEY root, const char* path, const char* name, const char* value);
@@ -88,6 +108,8 @@ const std::vector<SimLaunch>& SimLaunches();
 // Failures. The occurrence-th call of op from now on (1 = the next one; 0 =
 // every call) fails with error, as the platform reports it.
 void SimFailCall(const char* op, DWORD error, int occurrence = 1);
+// The occurrence-th call of op from now on and every call after it fail.
+void SimFailCallsFrom(const char* op, DWORD error, int occurrence);
 void SimClearFailures();
 int SimCallCount(const char* op);  // calls of op since the reset
 std::vector<std::string> SimCalledOperations();  // names, in first-call order
@@ -111,5 +133,8 @@ int SimExitCode();
         }                                              \
         SimArmExitTrap(false);                         \
     } while (0)
+
+// Libraries and their resources, dialogs
+#include "sim_modules.h"
 
 #endif

@@ -28,12 +28,20 @@ bool SimResolve(const char* path, SimPath* out);
 struct SimFileState {
     std::map<std::string, DWORD> attributes;  // by key: read-only, hidden, system
     std::map<std::string, DWORD> inUse;       // by key: error a deletion reports
+    std::map<std::string, int> openStreams;   // by key: the C library's streams open on it
 };
 SimFileState& SimFiles();
+// The error that deleting or renaming the file reports while it is in use
+// (held by a test, or open in a stream); 0 when it is free.
+DWORD SimInUseError(const std::string& key);
 
 void SimFilesReset(const std::string& hostRoot);
 void SimRegistryReset();
 void SimUiReset();
 void SimSystemReset();
+void SimModulesReset();
+void SimCrtReset();
+void SimSecurityReset();
+void SimFileNamesReset();
 
 #endif

@@ -91,7 +91,11 @@ void SimSystemReset() {
 
 void SimReset(const std::string& hostRoot) {
     SimFailuresReset();
+    SimCrtReset();
+    SimSecurityReset();
+    SimFileNamesReset();
     SimSystemReset();
+    SimModulesReset();
     SimFilesReset(hostRoot);
     SimRegistryReset();
     SimUiReset();

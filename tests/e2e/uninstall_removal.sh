@@ -102,7 +102,7 @@ applet_held)
     [ -f "$E2E_SYSTEM/VANTRELL.CPL" ] || e2e_fail "the held applet went at once"
     [ -f "$E2E_INSTALL/uninstal.exe" ] || e2e_fail "the running uninstaller went"
     if [ "$family" = win98 ]; then
-        printf '[rename]\r\nNUL=C:\\windows\\system32\\VANTRELL.CPL\r\nNUL=%s\\UNINSTAL.EXE\r\n' "$install_short" \
+        printf '[rename]\r\nNUL=C:\\windows\\system32\\VANTRELL.CPL\r\nNUL=%sUNINSTAL.EXE\r\n' "$install_short" \
             >"$E2E_WORK/expected-wininit.ini"
         cmp "$E2E_WORK/expected-wininit.ini" "$E2E_WINDOWS/wininit.ini" ||
             e2e_fail "wininit.ini: $(cat -A "$E2E_WINDOWS/wininit.ini")"

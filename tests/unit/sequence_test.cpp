@@ -242,11 +242,13 @@ TEST_P(SequenceTest, DirectoriesThatAreNotTheProductsStay) {
             SimSetWindowsDirectory("C:\\APPS\\WINDOWS");
             SimSetSystemDirectory("C:\\APPS\\WINDOWS\\SYSTEM");
             SimCreateDirectory("C:\\APPS\\WINDOWS\\SYSTEM");
+            SimWriteFile("C:\\APPS\\WINDOWS\\SYSTEM\\opengl32.dll", kProductOpenGL);
         }
         if (dir == "C:\\WINDOW~1\\") {
             SimSetWindowsDirectory("C:\\Windows Folder");
             SimSetSystemDirectory("C:\\Windows Folder\\SYSTEM");
             SimCreateDirectory("C:\\Windows Folder\\SYSTEM");
+            SimWriteFile("C:\\Windows Folder\\SYSTEM\\opengl32.dll", kProductOpenGL);
             SimAddShortName("C:\\Windows Folder", "C:\\WINDOW~1");
         }
         SimCreateDirectory(dir.c_str());

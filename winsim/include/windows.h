@@ -67,15 +67,24 @@ typedef HICON__* HICON;
 #define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_NO_MORE_FILES 18L
 #define ERROR_SHARING_VIOLATION 32L
+#define ERROR_HANDLE_DISK_FULL 39L
 #define ERROR_FILE_EXISTS 80L
 #define ERROR_INVALID_PARAMETER 87L
+#define ERROR_BUFFER_OVERFLOW 111L
+#define ERROR_DISK_FULL 112L
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_DIR_NOT_EMPTY 145L
 #define ERROR_ALREADY_EXISTS 183L
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
+#define ERROR_DIRECTORY 267L
 #define ERROR_NO_TOKEN 1008L
 #define ERROR_KEY_DELETED 1018L
+#define ERROR_NO_IMPERSONATION_TOKEN 1309L
+#define ERROR_INVALID_ACL 1336L
+#define ERROR_INVALID_SID 1337L
+#define ERROR_INVALID_SECURITY_DESCR 1338L
+#define ERROR_ALLOTTED_SPACE_EXCEEDED 1344L
 
 // Message boxes
 #define MB_OK 0x00000000L
@@ -173,6 +182,8 @@ DWORD WINAPI GetFileAttributesA(LPCSTR path);
 BOOL WINAPI RemoveDirectoryA(LPCSTR path);
 BOOL WINAPI CreateDirectoryA(LPCSTR path, void* security);
 BOOL WINAPI MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags);
+BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to);
+UINT WINAPI GetTempFileNameA(LPCSTR directory, LPCSTR prefix, UINT unique, LPSTR tempFile);
 HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA found);
 BOOL WINAPI FindNextFileA(HANDLE search, LPWIN32_FIND_DATAA found);
 BOOL WINAPI FindClose(HANDLE search);
@@ -192,5 +203,10 @@ LSTATUS WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey);
 #ifdef __cplusplus
 }
 #endif
+
+// Security (NT), handles and local memory
+#include "windows_security.h"
+// Libraries, resources, dialogs
+#include "windows_modules.h"
 
 #endif

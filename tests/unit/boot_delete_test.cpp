@@ -1,0 +1,192 @@
+// Entries for deletion at the next start, in wininit.ini's [rename]
+// section: where they land, that every other byte stays, and that a failure
+// at any step leaves the old file whole and no temporary file behind.
+#include "machine.h"
+
+#include "uninstaller/uninstall.h"
+
+#include <ctype.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+typedef std::vector<std::string> Names;
+
+const char kWininit[] = "C:\\WINDOWS\\wininit.ini";
+const char kSystemDir[] = "C:\\WINDOWS\\SYSTEM\\";
+const char kApplet[] = "VANTRELL.CPL";
+const std::string kEntry = "NUL=C:\\WINDOWS\\SYSTEM\\VANTRELL.CPL\r\n";
+
+std::string Wininit() {
+    std::string content;
+    EXPECT_TRUE(SimReadFile(kWininit, &content));
+    return content;
+}
+
+// The Windows directory holds wininit.ini (when expected) and the system
+// directory, nothing else: no temporary file is left.
+void ExpectNoTemporaryFiles(bool wininitExists) {
+    Names expected{"SYSTEM\\"};
+    if (wininitExists) expected.push_back("wininit.ini");
+    EXPECT_EQ(expected, SimListTree("C:\\WINDOWS"));
+}
+
+void ExpectNothingHeld() {
+    EXPECT_EQ(0, SimOpenStreams());
+    EXPECT_EQ(0, SimHeapBlocks());
+}
+
+struct WininitCase {
+    std::string name;
+    bool exists;
+    std::string before;
+    std::string after;
+};
+
+void PrintTo(const WininitCase& c, std::ostream* out) { *out << c.name; }
+
+std::vector<WininitCase> WininitCases() {
+    const std::string e = kEntry;
+    const std::string longLine = "; " + std::string(600, 'x') + "\r\n";
+    return {
+        {"absent", false, "", "[rename]\r\n" + e},
+        {"empty", true, "", "[rename]\r\n" + e},
+        {"rename last", true, "[boot]\r\nshell=x\r\n[rename]\r\nNUL=C:\\OLD.TXT\r\n",
+         "[boot]\r\nshell=x\r\n[rename]\r\nNUL=C:\\OLD.TXT\r\n" + e},
+        {"no rename section", true, "[boot]\r\nshell=x\r\n", "[boot]\r\nshell=x\r\n[rename]\r\n" + e},
+        {"rename not last", true, "[rename]\r\nNUL=C:\\OLD.TXT\r\n[boot]\r\nshell=x\r\n",
+         "[rename]\r\nNUL=C:\\OLD.TXT\r\n" + e + "[boot]\r\nshell=x\r\n"},
+        {"rename not last, blank line before the next section", true, "[rename]\r\nNUL=a\r\n\r\n[boot]\r\n",
+         "[rename]\r\nNUL=a\r\n\r\n" + e + "[boot]\r\n"},
+        {"two rename sections", true, "[rename]\r\nNUL=a\r\n[boot]\r\n[rename]\r\nNUL=b\r\n",
+         "[rename]\r\nNUL=a\r\n" + e + "[boot]\r\n[rename]\r\nNUL=b\r\n"},
+        {"header in another case, indented", true, "  [Rename]\r\nNUL=a\r\n", "  [Rename]\r\nNUL=a\r\n" + e},
+        {"a longer section name is another section", true, "[renamed]\r\nx=1\r\n",
+         "[renamed]\r\nx=1\r\n[rename]\r\n" + e},
+        {"last line without line end, rename last", true, "[rename]\r\nNUL=C:\\OLD.TXT",
+         "[rename]\r\nNUL=C:\\OLD.TXT\r\n" + e},
+        {"last line without line end, other section", true, "[boot]\r\nshell=x",
+         "[boot]\r\nshell=x\r\n[rename]\r\n" + e},
+        {"long line", true, "[rename]\r\n" + longLine, "[rename]\r\n" + longLine + e},
+        // The 255th byte of a line is not the start of one.
+        {"bracket in a long line", true, "[rename]\r\n" + std::string(254, 'y') + "[boot]\r\nNUL=a\r\n",
+         "[rename]\r\n" + std::string(254, 'y') + "[boot]\r\nNUL=a\r\n" + e},
+        {"line end split between two pieces", true, "[rename]\r\n" + std::string(253, 'y') + "\r\n[boot]\r\n",
+         "[rename]\r\n" + std::string(253, 'y') + "\r\n" + e + "[boot]\r\n"},
+        {"line feeds alone", true, "[rename]\nNUL=a\n[boot]\nx=1\n", "[rename]\nNUL=a\n" + e + "[boot]\nx=1\n"},
+        {"ctrl-z at the end", true, "[rename]\r\nNUL=a\r\n\x1a", "[rename]\r\nNUL=a\r\n" + e + "\x1a"},
+        {"ctrl-z within the last line", true, "[rename]\r\nNUL=a\x1a", "[rename]\r\nNUL=a\r\n" + e + "\x1a"},
+        {"text after ctrl-z is kept and not read", true, "[boot]\r\n\x1a[rename]\r\nNUL=b\r\n",
+         "[boot]\r\n[rename]\r\n" + e + "\x1a[rename]\r\nNUL=b\r\n"},
+        {"zero byte in a line", true, std::string("[boot]\r\nx=\0y\r\n", 14),
+         std::string("[boot]\r\nx=\0y\r\n", 14) + "[rename]\r\n" + e},
+    };
+}
+
+class WininitTest : public MachineTest, public ::testing::WithParamInterface<WininitCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Contents, WininitTest, ::testing::ValuesIn(WininitCases()),
+                         [](const ::testing::TestParamInfo<WininitCase>& info) {
+                             std::string name;
+                             for (char c : info.param.name) name += isalnum((unsigned char)c) ? c : '_';
+                             return name;
+                         });
+
+TEST_P(WininitTest, EntryLandsInTheRenameSectionAndEveryOtherByteStays) {
+    if (GetParam().exists) SimWriteFile(kWininit, GetParam().before);
+    EXPECT_TRUE(ScheduleDeleteAtBoot(kWininit, kSystemDir, kApplet));
+    EXPECT_EQ(GetParam().after, Wininit());
+    ExpectNoTemporaryFiles(true);
+    ExpectNothingHeld();
+}
+
+class BootDeleteTest : public MachineTest {};
+
+TEST_F(BootDeleteTest, SecondEntryFollowsTheFirst) {
+    EXPECT_TRUE(ScheduleDeleteAtBoot(kWininit, kSystemDir, kApplet));
+    EXPECT_TRUE(ScheduleDeleteAtBoot(kWininit, "C:\\PROGRA~1\\VANTRE~1\\", "UNINSTAL.EXE"));
+    EXPECT_EQ("[rename]\r\n" + kEntry + "NUL=C:\\PROGRA~1\\VANTRE~1\\UNINSTAL.EXE\r\n", Wininit());
+    ExpectNoTemporaryFiles(true);
+}
+
+// An old file larger than the streams' buffers, so that a failure can
+// strike after part of the new one is written.
+std::string LargeWininit() {
+    std::string text = "[boot]\r\n";
+    for (int i = 0; i < 800; ++i) text += "setting" + std::to_string(i) + "=some value of the setting\r\n";
+    return text + "[rename]\r\nNUL=C:\\OLD.TXT\r\n";
+}
+
+struct FailureCase {
+    const char* name;
+    const char* op;  // fails at its occurrence-th call (0: every call); 0: none
+    int occurrence;
+    long long diskSpace;  // -1: no limit; kOneByteShort: the new file's size less one
+};
+
+const long long kOneByteShort = -2;
+
+void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
+
+const FailureCase kFailures[] = {
+    {"no temporary name", "GetTempFileNameA", 1, -1},
+    {"temporary file cannot be opened", "fopen", 1, -1},
+    {"wininit.ini cannot be opened", "fopen", 2, -1},
+    {"read fails midway", "fgetc", 5000, -1},
+    {"first write fails", "fwrite", 1, -1},
+    {"write fails midway", "fwrite", 500, -1},
+    {"disk full midway", nullptr, 0, 10000},
+    {"disk full by one byte", nullptr, 0, kOneByteShort},
+    {"close fails", "fclose", 0, -1},
+    {"no name to move the old file to", "GetTempFileNameA", 2, -1},
+    {"old file cannot move aside", "MoveFileA", 1, -1},
+    {"new file cannot take its place", "MoveFileA", 2, -1},
+};
+
+class WininitFailureTest : public MachineTest, public ::testing::WithParamInterface<FailureCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Failures, WininitFailureTest, ::testing::ValuesIn(kFailures),
+                         [](const ::testing::TestParamInfo<FailureCase>& info) {
+                             std::string name;
+                             for (const char* c = info.param.name; *c; ++c)
+                                 name += isalnum((unsigned char)*c) ? *c : '_';
+                             return name;
+                         });
+
+TEST_P(WininitFailureTest, OldFileStaysWholeAndNoTemporaryFileIsLeft) {
+    const std::string old = LargeWininit();
+    ASSERT_GT(old.size(), 20000u);
+    SimWriteFile(kWininit, old);
+    if (GetParam().op) SimFailCall(GetParam().op, ERROR_ACCESS_DENIED, GetParam().occurrence);
+    long long space = GetParam().diskSpace;
+    SimSetDiskSpace(space == kOneByteShort ? (long long)(old.size() + kEntry.size()) - 1 : space);
+    EXPECT_FALSE(ScheduleDeleteAtBoot(kWininit, kSystemDir, kApplet));
+    EXPECT_TRUE(old == Wininit()) << "wininit.ini changed";
+    ExpectNoTemporaryFiles(true);
+    ExpectNothingHeld();
+}
+
+TEST_F(BootDeleteTest, AbsentFileStaysAbsentWhenTheNewOneCannotBePutInPlace) {
+    SimFailCall("MoveFileA", ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(ScheduleDeleteAtBoot(kWininit, kSystemDir, kApplet));
+    ExpectNoTemporaryFiles(false);
+    ExpectNothingHeld();
+}
+
+TEST_F(BootDeleteTest, ReadOnlyFileIsLeftAsItIs) {
+    SimWriteFile(kWininit, "[rename]\r\n");
+    SimSetAttributes(kWininit, FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(ScheduleDeleteAtBoot(kWininit, kSystemDir, kApplet));
+    EXPECT_EQ("[rename]\r\n", Wininit());
+    ExpectNoTemporaryFiles(true);
+}
+
+// A path cut to fit its buffer could name another file: nothing is written.
+TEST_F(BootDeleteTest, PathThatDoesNotFitIsNotEntered) {
+    std::string directory = "C:\\" + std::string(250, 'd') + "\\";
+    EXPECT_FALSE(ScheduleDeleteAtBoot(kWininit, directory.c_str(), kApplet));
+    ExpectNoTemporaryFiles(false);
+}
+
+}  // namespace

@@ -1,0 +1,185 @@
+// Restoring the platform's OpenGL library: the successful run, and each row
+// of its failure table. The system directory never holds a partial
+// opengl32.dll, and the backup stays whenever it was not restored.
+#include "machine.h"
+
+#include "uninstaller/paths_record.h"
+#include "uninstaller/uninstall.h"
+
+#include <algorithm>
+#include <ctype.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+typedef std::vector<std::string> Names;
+
+const char kLibrary[] = "C:\\WINDOWS\\SYSTEM\\opengl32.dll";
+const char kBackup[] = "C:\\Program Files\\Vantrell\\opengl32.sav";
+const char kRestoreErrorText[] =
+    "The uninstall could not restore the original opengl32.dll.\n"
+    "Please contact Quillon Technical Support at (555) 555-0142\n"
+    "to report this problem and get help uninstalling this product.";
+
+std::string Content(const char* path) {
+    std::string content;
+    return SimReadFile(path, &content) ? content : "<absent>";
+}
+
+void ExpectNothingHeld() {
+    EXPECT_EQ(0, SimOpenStreams());
+    EXPECT_EQ(0, SimHeapBlocks());
+}
+
+class RestoreTest : public MachineTest {
+protected:
+    void SetUp() override {
+        MachineTest::SetUp();
+        InstallProduct(SimWindows98);
+        ASSERT_TRUE(FillUninstallPaths(SimMainModule()));
+    }
+    // RestoreSystemOpenGL's result, or the exit code when it ended the process.
+    int Restore() {
+        int result = -1;
+        SIM_RUN_TRAPPING_EXIT(result, RestoreSystemOpenGL());
+        return result;
+    }
+};
+
+TEST_F(RestoreTest, PutsTheBackupInPlaceAndDeletesTheProductsFiles) {
+    EXPECT_EQ(1, Restore());
+    EXPECT_FALSE(SimExited());
+    EXPECT_EQ(kOriginalOpenGL, Content(kLibrary));
+    for (const char* gone : {"C:\\Program Files\\Vantrell\\opengl32.sav", "C:\\Program Files\\Vantrell\\opengl32.fxa",
+                             "C:\\Program Files\\Vantrell\\opengl32.fxb", "C:\\WINDOWS\\SYSTEM\\tavrix.vxd",
+                             "C:\\WINDOWS\\SYSTEM\\lentix.dll"})
+        EXPECT_FALSE(SimExists(gone)) << gone;
+    EXPECT_EQ((Names{"corelay\\", "corelay\\corelay.sys", "corelay\\lib\\", "corelay\\lib\\corelay.cfg",
+                     "opengl32.dll", "VANTRELL.CPL", "vtl_d3d.dll", "vtl_sw.dll"}),
+              SimListTree("C:\\WINDOWS\\SYSTEM"));
+    EXPECT_TRUE(SimMessageBoxes().empty());
+    ExpectNothingHeld();
+}
+
+TEST_F(RestoreTest, WithoutBackupTheLibraryGoesAndTheRestStillRuns) {
+    ASSERT_TRUE(DeleteFileA(kBackup));
+    EXPECT_EQ(1, Restore());
+    EXPECT_FALSE(SimExists(kLibrary));
+    EXPECT_FALSE(SimExists("C:\\Program Files\\Vantrell\\opengl32.fxa"));
+    EXPECT_FALSE(SimExists("C:\\WINDOWS\\SYSTEM\\lentix.dll"));
+    ExpectNothingHeld();
+}
+
+TEST_F(RestoreTest, FailedDeletionsOfTheProductsFilesAreIgnored) {
+    SimSetInUse("C:\\WINDOWS\\SYSTEM\\tavrix.vxd", ERROR_ACCESS_DENIED);
+    EXPECT_EQ(1, Restore());
+    EXPECT_TRUE(SimExists("C:\\WINDOWS\\SYSTEM\\tavrix.vxd"));
+    EXPECT_FALSE(SimExists("C:\\WINDOWS\\SYSTEM\\lentix.dll"));
+    EXPECT_EQ(kOriginalOpenGL, Content(kLibrary));
+}
+
+enum Arrangement { LIBRARY_ABSENT, LIBRARY_READ_ONLY, LIBRARY_IN_USE, FAIL_OP, DISK_FULL };
+
+struct FailureCase {
+    const char* name;
+    Arrangement arrangement;
+    const char* op;  // for FAIL_OP: fails at its occurrence-th call
+    int occurrence;
+    int result;           // returned, or the exit code
+    bool exits;           // ended the process
+    const char* library;  // what opengl32.dll holds afterwards; 0: absent
+};
+
+const FailureCase kFailures[] = {
+    {"library absent", LIBRARY_ABSENT, nullptr, 0, 0, false, nullptr},
+    {"library read-only", LIBRARY_READ_ONLY, nullptr, 0, 0, false, kProductOpenGL},
+    {"library cannot be deleted", LIBRARY_IN_USE, nullptr, 0, 0, true, kProductOpenGL},
+    {"no temporary name", FAIL_OP, "GetTempFileNameA", 1, 0, false, kProductOpenGL},
+    {"backup cannot be opened", FAIL_OP, "fopen", 1, 0, false, kProductOpenGL},
+    {"copy cannot be opened", FAIL_OP, "fopen", 2, 0, false, kProductOpenGL},
+    {"backup cannot be read", FAIL_OP, "fread", 1, 0, false, kProductOpenGL},
+    {"copy cannot be written", FAIL_OP, "fwrite", 1, 0, false, kProductOpenGL},
+    {"disk full", DISK_FULL, nullptr, 0, 0, false, kProductOpenGL},
+    {"copy cannot take the library's name", FAIL_OP, "MoveFileA", 1, 0, false, nullptr},
+};
+
+void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
+
+class RestoreFailureTest : public RestoreTest, public ::testing::WithParamInterface<FailureCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Failures, RestoreFailureTest, ::testing::ValuesIn(kFailures),
+                         [](const ::testing::TestParamInfo<FailureCase>& info) {
+                             std::string name;
+                             for (const char* c = info.param.name; *c; ++c)
+                                 name += isalnum((unsigned char)*c) ? *c : '_';
+                             return name;
+                         });
+
+TEST_P(RestoreFailureTest, NeverLeavesAPartialLibraryAndKeepsTheBackup) {
+    const FailureCase& c = GetParam();
+    if (c.arrangement == LIBRARY_ABSENT) {
+        ASSERT_TRUE(DeleteFileA(kLibrary));
+    }
+    if (c.arrangement == LIBRARY_READ_ONLY) SimSetAttributes(kLibrary, FILE_ATTRIBUTE_READONLY);
+    if (c.arrangement == LIBRARY_IN_USE) SimSetInUse(kLibrary, ERROR_ACCESS_DENIED);
+    if (c.arrangement == DISK_FULL) SimSetDiskSpace(5);
+    if (c.op) SimFailCall(c.op, ERROR_ACCESS_DENIED, c.occurrence);
+    Names installBefore = SimListTree("C:\\Program Files\\Vantrell");
+    Names systemBefore = SimListTree("C:\\WINDOWS\\SYSTEM");
+
+    EXPECT_EQ(c.result, Restore());
+    EXPECT_EQ(c.exits, SimExited());
+    EXPECT_EQ(c.library ? c.library : "<absent>", Content(kLibrary));
+    EXPECT_EQ(kOriginalOpenGL, Content(kBackup));
+    EXPECT_EQ(installBefore, SimListTree("C:\\Program Files\\Vantrell"));
+    Names systemAfter = systemBefore;
+    if (c.library == nullptr && c.arrangement != LIBRARY_ABSENT)
+        systemAfter.erase(std::find(systemAfter.begin(), systemAfter.end(), "opengl32.dll"));
+    EXPECT_EQ(systemAfter, SimListTree("C:\\WINDOWS\\SYSTEM")) << "a temporary file stayed, or a file went";
+    if (c.exits) {
+        ASSERT_EQ(1u, SimMessageBoxes().size());
+        const SimMessageBox& box = SimMessageBoxes()[0];
+        EXPECT_EQ(nullptr, box.owner);
+        EXPECT_EQ(kRestoreErrorText, box.text);
+        EXPECT_EQ("Uninstall Error!", box.title);
+        EXPECT_EQ(0x10u, box.style);
+    } else {
+        EXPECT_TRUE(SimMessageBoxes().empty());
+    }
+    ExpectNothingHeld();
+}
+
+struct AccessCase {
+    const char* name;
+    const char* directory;
+    const char* file;
+    DWORD attributes;  // set when the file is created; 0: created plain
+    bool create;
+    int exists;
+    int writable;
+};
+
+class FileCheckTest : public MachineTest {};
+
+TEST_F(FileCheckTest, ExistenceAndWriteAccess) {
+    std::string longDir = "C:\\" + std::string(250, 'l') + "\\";
+    SimCreateDirectory(longDir.c_str());
+    SimWriteFile((longDir + "opengl32.dll").c_str(), "x");
+    const AccessCase cases[] = {
+        {"plain file", "C:\\DATA\\", "plain.dll", 0, true, 1, 1},
+        {"read-only file", "C:\\DATA\\", "readonly.dll", FILE_ATTRIBUTE_READONLY, true, 1, 0},
+        {"hidden file", "C:\\DATA\\", "hidden.dll", FILE_ATTRIBUTE_HIDDEN, true, 1, 1},
+        {"absent file", "C:\\DATA\\", "absent.dll", 0, false, 0, 0},
+        {"path that does not fit", longDir.c_str(), "opengl32.dll", 0, false, 0, 0},
+    };
+    for (const AccessCase& c : cases) {
+        std::string path = std::string(c.directory) + c.file;
+        if (c.create) SimWriteFile(path.c_str(), "x");
+        if (c.attributes) SimSetAttributes(path.c_str(), c.attributes);
+        EXPECT_EQ(c.exists, FileExists(c.directory, c.file)) << c.name;
+        EXPECT_EQ(c.writable, FileWritable(c.directory, c.file)) << c.name;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,186 @@
+// The removal steps through the whole sequence: the restored library, the
+// boot-time entries of the 95/98 family, the restore's failures as the user
+// sees them, and the rights check on NT alone.
+#include "machine.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+typedef std::vector<std::string> Names;
+
+const char kUninstaller[] = "\"C:\\Program Files\\Vantrell\\UNINSTAL.EXE\"";
+const char kInstallDir[] = "C:\\Program Files\\Vantrell\\";
+const char kProductKey[] = "Software\\Quillon Software\\Vantrell";
+const char kWininit[] = "C:\\WINDOWS\\wininit.ini";
+const char kRestartText[] =
+    "Quillon Vantrell has been successfully removed from your system.\n\n"
+    "The Control Panel icon for Quillon Vantrell will be removed\n"
+    "the next time you restart your system.";
+
+const char* const kSecurityCalls[] = {
+    "ImpersonateSelf", "OpenThreadToken", "OpenProcessToken", "GetCurrentThread", "GetCurrentProcess",
+    "AllocateAndInitializeSid", "GetLengthSid", "FreeSid", "InitializeSecurityDescriptor", "InitializeAcl",
+    "AddAccessAllowedAce", "SetSecurityDescriptorDacl", "SetSecurityDescriptorGroup",
+    "SetSecurityDescriptorOwner", "IsValidSecurityDescriptor", "AccessCheck", "RevertToSelf", "LocalAlloc",
+    "LocalFree", "CloseHandle"};
+
+std::string Content(const std::string& path) {
+    std::string content;
+    return SimReadFile(path.c_str(), &content) ? content : "<absent>";
+}
+
+void ExpectBox(size_t index, const std::string& text, const std::string& title, UINT style) {
+    ASSERT_LT(index, SimMessageBoxes().size());
+    const SimMessageBox& box = SimMessageBoxes()[index];
+    EXPECT_EQ(nullptr, box.owner);
+    EXPECT_EQ(text, box.text);
+    EXPECT_EQ(title, box.title);
+    EXPECT_EQ(style, box.style);
+}
+
+void ExpectNothingHeld() {
+    EXPECT_EQ(0, SimOpenStreams());
+    EXPECT_EQ(0, SimHeapBlocks());
+    EXPECT_EQ(0, SimOpenSearches());
+    EXPECT_EQ(0, SimRegOpenHandles());
+    EXPECT_EQ(0, SimOpenTokens());
+    EXPECT_EQ(0, SimLocalBlocks());
+    EXPECT_EQ(0, SimLiveSids());
+    EXPECT_FALSE(SimImpersonating());
+}
+
+class RemovalTest : public MachineTest, public ::testing::WithParamInterface<SimFamily> {};
+
+INSTANTIATE_TEST_SUITE_P(BothFamilies, RemovalTest, ::testing::Values(SimWindows98, SimWindowsNT),
+                         [](const ::testing::TestParamInfo<SimFamily>& info) {
+                             return std::string(info.param == SimWindowsNT ? "NT" : "Windows98");
+                         });
+
+TEST_P(RemovalTest, FullRemovalPutsTheOriginalLibraryBack) {
+    ProductLayout layout = InstallProduct(GetParam());
+    SimAnswerMessageBoxes({IDYES});
+    EXPECT_EQ(0, RunUninstaller(kUninstaller));
+    EXPECT_FALSE(SimExited());
+    EXPECT_EQ(kOriginalOpenGL, Content(layout.systemDir + "\\opengl32.dll"));
+    EXPECT_EQ((Names{"opengl32.dll"}), SimListTree(layout.systemDir.c_str()));
+    EXPECT_EQ((Names{"UNINSTAL.EXE"}), SimListTree(kInstallDir));
+    ExpectBox(1, "Quillon Vantrell has been successfully removed from your system.", "Success!", 0x40);
+    ExpectNothingHeld();
+}
+
+TEST_P(RemovalTest, FailedRestoreTellsHowToSkipItAndEndsWithOne) {
+    ProductLayout layout = InstallProduct(GetParam());
+    std::string library = layout.systemDir + "\\opengl32.dll";
+    SimSetAttributes(library.c_str(), FILE_ATTRIBUTE_READONLY);
+    Names before = SimListTree("C:\\");
+    SimAnswerMessageBoxes({IDYES});
+    EXPECT_EQ(1, RunUninstaller(kUninstaller));
+    EXPECT_TRUE(SimExited());
+    ASSERT_EQ(2u, SimMessageBoxes().size());
+    ExpectBox(1,
+              "The OpenGL DLL is currently in use.\n\n"
+              "Please exit any applications that may be using it\n"
+              "or reboot your system and run this program again.\n\n"
+              "If you get this message again, run\n\n"
+              "C:\\Program Files\\Vantrell\\uninstal.exe -norename\n\n"
+              "from a MS-DOS prompt and this will not attempt to\n"
+              "restore the original OpenGL DLL.",
+              "Fatal Error!", 0x2030);
+    EXPECT_EQ(before, SimListTree("C:\\"));
+    EXPECT_TRUE(SimRegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+    EXPECT_TRUE(SimLaunches().empty());
+    ExpectNothingHeld();
+}
+
+TEST_P(RemovalTest, LibraryThatCannotBeDeletedEndsWithZeroAndChangesNothing) {
+    ProductLayout layout = InstallProduct(GetParam());
+    SimSetInUse((layout.systemDir + "\\opengl32.dll").c_str(), ERROR_ACCESS_DENIED);
+    Names before = SimListTree("C:\\");
+    SimAnswerMessageBoxes({IDYES});
+    EXPECT_EQ(0, RunUninstaller(kUninstaller));
+    EXPECT_TRUE(SimExited());
+    ASSERT_EQ(2u, SimMessageBoxes().size());
+    ExpectBox(1,
+              "The uninstall could not restore the original opengl32.dll.\n"
+              "Please contact Quillon Technical Support at (555) 555-0142\n"
+              "to report this problem and get help uninstalling this product.",
+              "Uninstall Error!", 0x10);
+    EXPECT_EQ(before, SimListTree("C:\\"));
+    EXPECT_TRUE(SimRegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+    EXPECT_TRUE(SimLaunches().empty());
+    ExpectNothingHeld();
+}
+
+class Windows98RemovalTest : public MachineTest {};
+
+// The 95/98 family acts only on NUL= lines in [rename]: both entries land
+// there, after what wininit.ini already holds.
+TEST_F(Windows98RemovalTest, HeldAppletAndTheUninstallerAreEnteredInRename) {
+    ProductLayout layout = InstallProduct(SimWindows98);
+    SimSetInUse((layout.systemDir + "\\VANTRELL.CPL").c_str(), ERROR_ACCESS_DENIED);
+    SimWriteFile(kWininit, "[rename]\r\nNUL=C:\\OLD.TXT\r\n[boot]\r\nshell=explorer.exe\r\n");
+    SimAnswerMessageBoxes({IDYES});
+    EXPECT_EQ(0, RunUninstaller(kUninstaller));
+    EXPECT_EQ("[rename]\r\nNUL=C:\\OLD.TXT\r\n"
+              "NUL=C:\\WINDOWS\\SYSTEM\\VANTRELL.CPL\r\n"
+              "NUL=C:\\PROGRA~1\\VANTRE~1\\UNINSTAL.EXE\r\n"
+              "[boot]\r\nshell=explorer.exe\r\n",
+              Content(kWininit));
+    ExpectBox(1, kRestartText, "Uninstall Information", 0x40);
+    EXPECT_EQ(0, SimCallCount("MoveFileExA"));
+    EXPECT_EQ((Names{"SYSTEM\\", "SYSTEM\\opengl32.dll", "SYSTEM\\VANTRELL.CPL", "wininit.ini"}),
+              SimListTree("C:\\WINDOWS"));
+    ExpectNothingHeld();
+}
+
+TEST_F(Windows98RemovalTest, WithoutWininitTheEntriesMakeIt) {
+    ProductLayout layout = InstallProduct(SimWindows98);
+    SimSetInUse((layout.systemDir + "\\VANTRELL.CPL").c_str(), ERROR_ACCESS_DENIED);
+    SimAnswerMessageBoxes({IDYES});
+    EXPECT_EQ(0, RunUninstaller(kUninstaller));
+    EXPECT_EQ("[rename]\r\n"
+              "NUL=C:\\WINDOWS\\SYSTEM\\VANTRELL.CPL\r\n"
+              "NUL=C:\\PROGRA~1\\VANTRE~1\\UNINSTAL.EXE\r\n",
+              Content(kWininit));
+    ExpectBox(1, kRestartText, "Uninstall Information", 0x40);
+}
+
+TEST_F(Windows98RemovalTest, NoRightsCheckWhateverTheUser) {
+    InstallProduct(SimWindows98);
+    SimSetUser(SimPlainUser);
+    SimAnswerMessageBoxes({IDYES});
+    EXPECT_EQ(0, RunUninstaller(kUninstaller));
+    for (const char* call : kSecurityCalls) EXPECT_EQ(0, SimCallCount(call)) << call;
+    EXPECT_FALSE(SimRegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+}
+
+class NTRemovalTest : public MachineTest {};
+
+TEST_F(NTRemovalTest, PlainUserIsRefusedBeforeAnyChange) {
+    InstallProduct(SimWindowsNT);
+    SimSetUser(SimPlainUser);
+    Names before = SimListTree("C:\\");
+    SimAnswerMessageBoxes({IDYES});
+    EXPECT_EQ(-1, RunUninstaller(kUninstaller));
+    ASSERT_EQ(1u, SimMessageBoxes().size());
+    ExpectBox(0, "In order to uninstall this program you must have system administrator privledges.\n",
+              "Insufficient privledges!", 0x2030);
+    EXPECT_EQ(before, SimListTree("C:\\"));
+    EXPECT_TRUE(SimRegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+    EXPECT_TRUE(SimLaunches().empty());
+    ExpectNothingHeld();
+}
+
+TEST_F(NTRemovalTest, AdministratorIsCheckedOnceAndRemoves) {
+    InstallProduct(SimWindowsNT);
+    SimSetUser(SimAdministrator);
+    SimAnswerMessageBoxes({IDYES});
+    EXPECT_EQ(0, RunUninstaller(kUninstaller));
+    EXPECT_EQ(1, SimCallCount("AccessCheck"));
+    EXPECT_FALSE(SimRegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+    ExpectNothingHeld();
+}
+
+}  // namespace

@@ -1,0 +1,135 @@
+// Directory tree removal over the simulated files: what goes, what stays,
+// and that the walk ends, entering each directory once.
+#include "machine.h"
+
+#include "uninstaller/uninstall.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+typedef std::vector<std::string> Names;
+
+const char kTree[] = "C:\\TREE\\";
+
+void ExpectNothingHeld() { EXPECT_EQ(0, SimOpenSearches()); }
+
+class TreeRemovalTest : public MachineTest {};
+
+TEST_F(TreeRemovalTest, EmptyDirectoryIsRemoved) {
+    ASSERT_TRUE(SimCreateDirectory(kTree));
+    RemoveDirectoryTree(kTree);
+    EXPECT_FALSE(SimExists(kTree));
+    ExpectNothingHeld();
+}
+
+TEST_F(TreeRemovalTest, MissingDirectoryChangesNothing) {
+    SimWriteFile("C:\\KEEP.TXT", "x");
+    Names before = SimListTree("C:\\");
+    RemoveDirectoryTree(kTree);
+    EXPECT_EQ(before, SimListTree("C:\\"));
+    EXPECT_EQ(1, SimCallCount("FindFirstFileA"));
+    EXPECT_EQ(1, SimCallCount("RemoveDirectoryA"));
+    EXPECT_EQ(0, SimCallCount("DeleteFileA"));
+    ExpectNothingHeld();
+}
+
+TEST_F(TreeRemovalTest, NestedTreeGoesWithReadOnlyHiddenAndSystemFiles) {
+    const char* files[] = {"a.txt", "ro.txt", "sub\\hidden.sys", "sub\\deeper\\system.dat", "sub\\deeper\\plain",
+                           "empty\\", "sub\\deeper\\deepest\\last.txt"};
+    for (const char* name : files) {
+        std::string path = std::string(kTree) + name;
+        if (path.back() == '\\')
+            SimCreateDirectory(path.c_str());
+        else
+            SimWriteFile(path.c_str(), name);
+    }
+    SimSetAttributes("C:\\TREE\\ro.txt", FILE_ATTRIBUTE_READONLY);
+    SimSetAttributes("C:\\TREE\\sub\\hidden.sys", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+    SimSetAttributes("C:\\TREE\\sub\\deeper\\system.dat", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN);
+    RemoveDirectoryTree(kTree);
+    EXPECT_FALSE(SimExists(kTree));
+    EXPECT_TRUE(SimExists("C:\\WINDOWS"));
+    ExpectNothingHeld();
+}
+
+TEST_F(TreeRemovalTest, FileInUseStaysWithTheDirectoriesAboveItAndTheRestGoes) {
+    for (const char* name : {"a.txt", "sub\\b.txt", "sub\\deep\\held.dll", "sub\\deep\\c.txt", "other\\d.txt"})
+        SimWriteFile((std::string(kTree) + name).c_str(), name);
+    SimSetInUse("C:\\TREE\\sub\\deep\\held.dll", ERROR_ACCESS_DENIED);
+    RemoveDirectoryTree(kTree);
+    EXPECT_EQ((Names{"sub\\", "sub\\deep\\", "sub\\deep\\held.dll"}), SimListTree(kTree));
+    // TREE, sub, deep and other: each listed once.
+    EXPECT_EQ(4, SimCallCount("FindFirstFileA"));
+    ExpectNothingHeld();
+}
+
+// A file at every level and one in use at the bottom: reading a level again
+// after a pass that removed its file would enter every level below it again.
+TEST_F(TreeRemovalTest, DeepTreeWithAFileInUseAtTheBottomIsListedOncePerDirectory) {
+    const int depth = 40;
+    std::string dir = kTree;
+    Names expected;
+    std::string relative;
+    for (int level = 0; level < depth; ++level) {
+        SimWriteFile((dir + "file.txt").c_str(), "x");
+        std::string name = "d" + std::to_string(level) + "\\";
+        dir += name;
+        relative += name;
+        expected.push_back(relative);
+    }
+    SimWriteFile((dir + "held.dll").c_str(), "x");
+    SimSetInUse((dir + "held.dll").c_str(), ERROR_SHARING_VIOLATION);
+    expected.push_back(relative + "held.dll");
+    RemoveDirectoryTree(kTree);
+    EXPECT_EQ(expected, SimListTree(kTree));
+    EXPECT_EQ(depth + 1, SimCallCount("FindFirstFileA"));
+    ExpectNothingHeld();
+}
+
+TEST_F(TreeRemovalTest, ThousandsOfSubdirectoriesEndWithOnlyTheHeldOneLeft) {
+    const int count = 2000;
+    for (int i = 0; i < count; ++i)
+        SimWriteFile((std::string(kTree) + "dir" + std::to_string(i) + "\\file.txt").c_str(), "x");
+    SimSetInUse("C:\\TREE\\dir1234\\file.txt", ERROR_SHARING_VIOLATION);
+    RemoveDirectoryTree(kTree);
+    EXPECT_EQ((Names{"dir1234\\", "dir1234\\file.txt"}), SimListTree(kTree));
+    EXPECT_EQ(count + 1, SimCallCount("FindFirstFileA"));
+    ExpectNothingHeld();
+}
+
+TEST_F(TreeRemovalTest, KeptNameStaysOnlyAtTheTopAndWhateverItsCase) {
+    SimWriteFile("C:\\TREE\\OPENGL32.SAV", "backup");
+    SimWriteFile("C:\\TREE\\other.txt", "x");
+    SimWriteFile("C:\\TREE\\sub\\opengl32.sav", "not the one");
+    RemoveDirectoryTree(kTree, "opengl32.sav");
+    EXPECT_EQ((Names{"OPENGL32.SAV"}), SimListTree(kTree));
+    std::string content;
+    ASSERT_TRUE(SimReadFile("C:\\TREE\\OPENGL32.SAV", &content));
+    EXPECT_EQ("backup", content);
+    ExpectNothingHeld();
+}
+
+TEST_F(TreeRemovalTest, EntriesWhosePathDoesNotFitStayAndTheRestGoes) {
+    // 3 + 240 + 1 = 244 characters of directory: a 20-character name does
+    // not fit the 260-byte buffer, a short one does.
+    std::string dir = "C:\\" + std::string(240, 'p') + "\\";
+    std::string longName(20, 'n');
+    SimWriteFile((dir + longName).c_str(), "x");
+    SimWriteFile((dir + "short").c_str(), "x");
+    RemoveDirectoryTree(dir.c_str());
+    EXPECT_EQ((Names{longName}), SimListTree(dir.c_str()));
+    ExpectNothingHeld();
+}
+
+TEST_F(TreeRemovalTest, FailedSearchStepEndsTheWalkAndClosesTheSearch) {
+    SimWriteFile("C:\\TREE\\a.txt", "x");
+    SimWriteFile("C:\\TREE\\b.txt", "x");
+    SimFailCall("FindNextFileA", ERROR_ACCESS_DENIED, 0);
+    RemoveDirectoryTree(kTree);
+    EXPECT_EQ((Names{"a.txt", "b.txt"}), SimListTree(kTree));
+    ExpectNothingHeld();
+}
+
+}  // namespace
