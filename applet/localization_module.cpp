@@ -14,7 +14,9 @@ void LoadLocalizationModule() {
     length -= 4;
     if (length + sizeof kLocalizationSuffix > sizeof path) return;
     path[length] = 0;
-    lstrcatA(path, kLocalizationSuffix);
+    // Without its suffix the path names the applet's own name without an
+    // extension, which the library load would complete to another file.
+    if (!lstrcatA(path, kLocalizationSuffix)) return;
     HMODULE library = LoadLibraryA(path);
     AppletSettings.LocalizationModule = library;
     if (library) AppletSettings.ResourceModule = library;

@@ -4,7 +4,11 @@
 set(CMAKE_CXX_STANDARD 17)
 set(CMAKE_CXX_STANDARD_REQUIRED ON)
 
-set(SANITIZER_OPTIONS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+# The benchmarks' build (preset bench) turns the sanitizers off.
+option(VANTRELL_SANITIZERS "Build under AddressSanitizer and UndefinedBehaviorSanitizer" ON)
+if(VANTRELL_SANITIZERS)
+    set(SANITIZER_OPTIONS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+endif()
 add_compile_options(-g -Wall -Wextra ${SANITIZER_OPTIONS})
 add_link_options(${SANITIZER_OPTIONS})
 

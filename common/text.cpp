@@ -10,7 +10,8 @@ int CopyText(char* out, size_t size, const char* text) {
 
 int AppendText(char* out, size_t size, const char* text) {
     if (size == 0) return 0;
-    size_t used = strlen(out);
+    size_t used = 0;  // strlen that stops at size: the buffer may hold no terminator
+    while (used < size && out[used]) ++used;
     if (used >= size) {  // an unterminated buffer: cut it rather than read on
         out[size - 1] = 0;
         return 0;

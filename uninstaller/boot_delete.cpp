@@ -10,8 +10,10 @@
 #include "../common/crt.h"
 
 // Lines are read in pieces of at most 254 bytes; a longer line passes
-// through in several pieces, unchanged.
-enum { LINE_PIECE_LIMIT = 254, ENTRY_BUFFER_SIZE = PATH_BUFFER_SIZE + 8 };
+// through in several pieces, unchanged. Both files go through the C library
+// in blocks: a call per byte or per line costs more than the rest of the
+// work together on a file of many lines.
+enum { LINE_PIECE_LIMIT = 254, ENTRY_BUFFER_SIZE = PATH_BUFFER_SIZE + 8, STREAM_BLOCK_SIZE = 4096 };
 
 static const char kRenameHeader[] = "[rename]";
 static const char kEntryStart[] = "NUL=";
@@ -21,26 +23,91 @@ static const char kTempPrefix[] = "VTL";
 // an entry after it would never be seen. What follows it is kept.
 static const char kEndOfText = 0x1A;
 
-static int Write(FILE* out, const char* bytes, size_t length) {
-    return fwrite(bytes, 1, length, out) == length;
+// The old file's stream and the new one's, each with its block: bytes read
+// and not yet taken, bytes written and not yet passed on.
+struct Streams {
+    FILE* in;
+    FILE* out;
+    char* inBlock;
+    size_t inAt, inEnd;
+    char* outBlock;
+    size_t outLength;
+};
+
+// Reads the old file's next block once the last one is used up. 0 at the
+// end of the file and after a read error.
+static int HaveBytes(Streams* s) {
+    if (s->inAt == s->inEnd) {
+        s->inAt = 0;
+        s->inEnd = fread(s->inBlock, 1, STREAM_BLOCK_SIZE, s->in);
+    }
+    return s->inAt < s->inEnd;
 }
 
-static int WriteText(FILE* out, const char* text) { return Write(out, text, strlen(text)); }
+static int FlushWritten(Streams* s) {
+    if (s->outLength && fwrite(s->outBlock, 1, s->outLength, s->out) != s->outLength) return 0;
+    s->outLength = 0;
+    return 1;
+}
 
-// Reads the next piece of a line, up to and including its line feed. Sets
-// *stop at the end of the stream, at a read error and before a Ctrl-Z
-// (then also *endOfText).
-static size_t ReadPiece(FILE* in, char* piece, int* stop, int* endOfText) {
+static int Write(Streams* s, const char* bytes, size_t length) {
+    while (length > 0) {
+        if (s->outLength == STREAM_BLOCK_SIZE && !FlushWritten(s)) return 0;
+        size_t room = STREAM_BLOCK_SIZE - s->outLength;
+        size_t part = length < room ? length : room;
+        memcpy(s->outBlock + s->outLength, bytes, part);
+        s->outLength += part;
+        bytes += part;
+        length -= part;
+    }
+    return 1;
+}
+
+static int WriteText(Streams* s, const char* text) { return Write(s, text, strlen(text)); }
+
+// Reads the next piece of a line, up to and including its line feed. A
+// piece of nothing but the blanks that begin a line (leadingBlanks: the
+// line so far holds only blanks) ends a header's length short of the
+// limit, so that a header after the blanks lies whole in the next piece.
+// Sets *stop at the end of the stream, at a read error and before a Ctrl-Z
+// (then also *endOfText). The bytes come from the block in runs, not one
+// at a time.
+static size_t ReadPiece(Streams* s, char* piece, int leadingBlanks, int* stop, int* endOfText) {
+    const size_t blankPieceLength = LINE_PIECE_LIMIT - (sizeof kRenameHeader - 1);
     size_t length = 0;
     while (length < LINE_PIECE_LIMIT) {
-        int c = fgetc(in);
-        if (c == EOF || c == kEndOfText) {
+        if (!HaveBytes(s)) {
             *stop = 1;
-            *endOfText = c == kEndOfText;
             break;
         }
-        piece[length++] = (char)c;
-        if (c == '\n') break;
+        const char* from = s->inBlock + s->inAt;
+        size_t available = s->inEnd - s->inAt, run = 0;
+        if (available > LINE_PIECE_LIMIT - length) available = LINE_PIECE_LIMIT - length;
+        int blankPiece = 0;
+        if (leadingBlanks) {
+            // While leadingBlanks holds, the piece is all blanks and shorter
+            // than blankPieceLength.
+            size_t blanksToEnd = blankPieceLength - length;
+            while (run < available && run < blanksToEnd && (from[run] == ' ' || from[run] == '\t')) ++run;
+            blankPiece = run == blanksToEnd;
+            if (!blankPiece && run < available) leadingBlanks = 0;
+        }
+        if (!blankPiece)
+            while (run < available && from[run] != '\n' && from[run] != kEndOfText) ++run;
+        memcpy(piece + length, from, run);
+        length += run;
+        s->inAt += run;
+        if (blankPiece) break;
+        if (run == available) continue;
+        // A line feed ends the piece with it; a Ctrl-Z ends the text.
+        ++s->inAt;
+        if (from[run] == kEndOfText) {
+            *stop = 1;
+            *endOfText = 1;
+            break;
+        }
+        piece[length++] = '\n';
+        break;
     }
     return length;
 }
@@ -67,55 +134,68 @@ static int HeadsRenameSection(const char* piece, size_t length) {
     return EqualsIgnoringCase(header, kRenameHeader);
 }
 
-// Copies the old file to out with the entry at the end of its [rename]
-// section, or in a [rename] section of its own at the end of the text.
-// Every other byte stays, in order.
-static int CopyWithEntry(FILE* in, FILE* out, const char* entry) {
+// Copies the old file to out with the entry at the end of its first
+// [rename] section, or in a [rename] section of its own at the end of the
+// text. Every other byte stays, in order. A line may begin with more blanks
+// than a piece holds, and whether it heads a section shows only after they
+// are written: an entry still to be written goes before such a line.
+static int CopyWithEntry(Streams* s, const char* entry) {
     char piece[LINE_PIECE_LIMIT];
-    int inRename = 0, entryWritten = 0, atLineStart = 1, stop = 0, endOfText = 0;
+    int inRename = 0, entryWritten = 0, atLineStart = 1, leadingBlanks = 1, stop = 0, endOfText = 0;
     while (!stop) {
-        size_t length = ReadPiece(in, piece, &stop, &endOfText);
+        size_t length = ReadPiece(s, piece, leadingBlanks, &stop, &endOfText);
         if (length == 0) continue;
-        if (atLineStart && HeadsSection(piece, length)) {
-            if (inRename && !entryWritten) {
-                if (!WriteText(out, entry)) return 0;
-                entryWritten = 1;
-            }
-            inRename = HeadsRenameSection(piece, length);
+        int heads = leadingBlanks && HeadsSection(piece, length);
+        int onlyBlanks = SkipBlanks(piece, length) == length;
+        if ((heads || (leadingBlanks && onlyBlanks && !stop)) && inRename && !entryWritten) {
+            if (!WriteText(s, entry)) return 0;
+            entryWritten = 1;
         }
-        if (!Write(out, piece, length)) return 0;
+        if (heads) inRename = HeadsRenameSection(piece, length);
+        if (!Write(s, piece, length)) return 0;
         atLineStart = piece[length - 1] == '\n';
+        leadingBlanks = atLineStart || (leadingBlanks && onlyBlanks);
     }
-    if (ferror(in)) return 0;
+    if (ferror(s->in)) return 0;
     if (!entryWritten) {
         // A last line without its line end would swallow the entry.
-        if (!atLineStart && !WriteText(out, kLineEnd)) return 0;
-        if (!inRename && !(WriteText(out, kRenameHeader) && WriteText(out, kLineEnd))) return 0;
-        if (!WriteText(out, entry)) return 0;
+        if (!atLineStart && !WriteText(s, kLineEnd)) return 0;
+        if (!inRename && !(WriteText(s, kRenameHeader) && WriteText(s, kLineEnd))) return 0;
+        if (!WriteText(s, entry)) return 0;
     }
     if (endOfText) {
+        // The Ctrl-Z, the rest of the block read and the rest of the file.
+        if (!Write(s, &kEndOfText, 1) || !Write(s, s->inBlock + s->inAt, s->inEnd - s->inAt)) return 0;
         size_t length;
-        if (!Write(out, &kEndOfText, 1)) return 0;
-        while ((length = fread(piece, 1, sizeof piece, in)) > 0)
-            if (!Write(out, piece, length)) return 0;
-        if (ferror(in)) return 0;
+        while ((length = fread(s->inBlock, 1, STREAM_BLOCK_SIZE, s->in)) > 0)
+            if (!Write(s, s->inBlock, length)) return 0;
+        if (ferror(s->in)) return 0;
     }
     return 1;
 }
 
 static int WriteNewWininit(const char* wininitPath, int exists, const char* newPath, const char* entry) {
-    FILE* out = fopen(newPath, "wb");
-    if (!out) return 0;
-    int written;
-    if (exists) {
-        FILE* in = fopen(wininitPath, "rb");
-        written = in && CopyWithEntry(in, out, entry);
-        if (in) fclose(in);
-    } else {
-        written = WriteText(out, kRenameHeader) && WriteText(out, kLineEnd) && WriteText(out, entry);
+    Streams s = {0, 0, 0, 0, 0, 0, 0};
+    s.out = fopen(newPath, "wb");
+    if (!s.out) return 0;
+    // One heap block holds both blocks, allocated per call.
+    char* blocks = (char*)malloc(2 * STREAM_BLOCK_SIZE);
+    int written = 0;
+    if (blocks) {
+        s.inBlock = blocks;
+        s.outBlock = blocks + STREAM_BLOCK_SIZE;
+        if (exists) {
+            s.in = fopen(wininitPath, "rb");
+            written = s.in && CopyWithEntry(&s, entry);
+            if (s.in) fclose(s.in);
+        } else {
+            written = WriteText(&s, kRenameHeader) && WriteText(&s, kLineEnd) && WriteText(&s, entry);
+        }
+        written = written && FlushWritten(&s);
+        free(blocks);
     }
     // The last buffered writes reach the disk only now, and may fail here.
-    if (fclose(out) != 0) written = 0;
+    if (fclose(s.out) != 0) written = 0;
     return written;
 }
 
@@ -141,11 +221,19 @@ static int PutInPlace(const char* wininitPath, int exists, const char* newPath, 
     return 1;
 }
 
+// No file name holds a control character; in an entry a line end would
+// split it, and a Ctrl-Z would end the text the platform reads.
+static int HoldsControlCharacter(const char* text) {
+    for (; *text; ++text)
+        if ((unsigned char)*text < 0x20) return 1;
+    return 0;
+}
+
 bool ScheduleDeleteAtBoot(const char* wininitPath, const char* directory, const char* fileName) {
     char path[PATH_BUFFER_SIZE], entry[ENTRY_BUFFER_SIZE], windowsDir[PATH_BUFFER_SIZE];
     // A path cut to fit its buffer could name another file.
     if (!ComposeText(path, sizeof path, directory, fileName, 0) ||
-        !ComposeText(entry, sizeof entry, kEntryStart, path, kLineEnd))
+        !ComposeText(entry, sizeof entry, kEntryStart, path, kLineEnd) || HoldsControlCharacter(path))
         return false;
     if (!DirectoryOfPath(wininitPath, windowsDir, sizeof windowsDir) || !windowsDir[0]) return false;
     int exists = _access(wininitPath, 0) == 0;

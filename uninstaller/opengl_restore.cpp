@@ -78,7 +78,9 @@ int RestoreSystemOpenGL() {
     DeleteProductFile(paths.InstallDir, kOpenGLVariantA);
     DeleteProductFile(paths.InstallDir, kOpenGLVariantB);
     DeleteProductFile(paths.SystemDir, kHelperDriver);
-    DeleteProductFile(paths.InstallDir, kOpenGLBackup);
+    // A backup that the access test did not show may still be there: unless
+    // it was put in place, it is the only copy of the platform's library.
+    if (staged[0]) DeleteProductFile(paths.InstallDir, kOpenGLBackup);
     DeleteProductFile(paths.SystemDir, kStereoLibrary);
     return 1;
 }

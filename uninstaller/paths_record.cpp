@@ -6,16 +6,17 @@
 
 UninstallPathsRecord UninstallPaths;
 
-// A directory query's answer with a trailing backslash, or 0 when the query
-// failed or the answer does not fit.
+// A directory query's answer with a trailing backslash, or 0 (and the
+// empty string) when the query failed or the answer does not fit, the
+// backslash included.
 static int QueryDirectory(UINT(WINAPI* query)(LPSTR, UINT), char* out) {
     out[0] = 0;
     UINT length = query(out, PATH_BUFFER_SIZE);
-    if (length == 0 || length >= PATH_BUFFER_SIZE) {
+    if (length == 0 || length >= PATH_BUFFER_SIZE || !ApplyTrailingBackslash(out, PATH_BUFFER_SIZE)) {
         out[0] = 0;
         return 0;
     }
-    return ApplyTrailingBackslash(out, PATH_BUFFER_SIZE);
+    return 1;
 }
 
 int FillUninstallPaths(HINSTANCE instance) {

@@ -130,8 +130,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int) {
 
     RemoveAppletFile();
 
-    // Without the restore, the backup is the only copy of the platform's
-    // library: it stays for the user to put back by hand.
-    if (removeInstallDir) RemoveDirectoryTree(paths.InstallDir, restore ? 0 : "opengl32.sav");
+    // A backup still here is the only copy of the platform's library (the
+    // restore deletes it once it is in place): it stays for the user to put
+    // back by hand.
+    if (removeInstallDir) RemoveDirectoryTree(paths.InstallDir, "opengl32.sav");
     return 0;
 }

@@ -103,7 +103,7 @@ const std::string& SimStandardOutput() { return standardOutput; }
 extern "C" {
 
 SimCrtStream* SimCrt_fopen(const char* path, const char* mode) {
-    if (SimFailHere("fopen")) {
+    if (SimFailHere("fopen", path)) {
         errno = EACCES;
         return nullptr;
     }
@@ -137,7 +137,7 @@ SimCrtStream* SimCrt_fopen(const char* path, const char* mode) {
 
 int SimCrt_fclose(SimCrtStream* stream) {
     Known(stream, "fclose of a stream that is not open");
-    bool failed = SimFailHere("fclose");
+    bool failed = SimFailHere("fclose", stream->key);
     if (failed)
         stream->pending.clear();
     else if (stream->writing) {
@@ -150,7 +150,7 @@ int SimCrt_fclose(SimCrtStream* stream) {
 
 size_t SimCrt_fread(void* buffer, size_t size, size_t count, SimCrtStream* stream) {
     Known(stream, "fread of a stream that is not open");
-    if (SimFailHere("fread") || stream->writing) {
+    if (SimFailHere("fread", stream->key) || stream->writing) {
         stream->error = true;
         errno = EIO;
         return 0;
@@ -163,7 +163,7 @@ size_t SimCrt_fread(void* buffer, size_t size, size_t count, SimCrtStream* strea
 
 size_t SimCrt_fwrite(const void* buffer, size_t size, size_t count, SimCrtStream* stream) {
     Known(stream, "fwrite of a stream that is not open");
-    if (SimFailHere("fwrite")) {
+    if (SimFailHere("fwrite", stream->key)) {
         stream->error = true;
         errno = EIO;
         return 0;
@@ -174,7 +174,7 @@ size_t SimCrt_fwrite(const void* buffer, size_t size, size_t count, SimCrtStream
 
 int SimCrt_fgetc(SimCrtStream* stream) {
     Known(stream, "fgetc of a stream that is not open");
-    if (SimFailHere("fgetc") || stream->writing) {
+    if (SimFailHere("fgetc", stream->key) || stream->writing) {
         stream->error = true;
         errno = EIO;
         return EOF;
@@ -186,7 +186,7 @@ int SimCrt_fgetc(SimCrtStream* stream) {
 
 int SimCrt_fseek(SimCrtStream* stream, long offset, int origin) {
     Known(stream, "fseek of a stream that is not open");
-    if (SimFailHere("fseek")) {
+    if (SimFailHere("fseek", stream->key)) {
         errno = EINVAL;
         return -1;
     }
@@ -198,7 +198,7 @@ int SimCrt_fseek(SimCrtStream* stream, long offset, int origin) {
 
 long SimCrt_ftell(SimCrtStream* stream) {
     Known(stream, "ftell of a stream that is not open");
-    if (SimFailHere("ftell")) {
+    if (SimFailHere("ftell", stream->key)) {
         errno = EINVAL;
         return -1L;
     }
@@ -208,20 +208,20 @@ long SimCrt_ftell(SimCrtStream* stream) {
 
 int SimCrt_feof(SimCrtStream* stream) {
     Known(stream, "feof of a stream that is not open");
-    SimFailHere("feof");  // a query: counted, cannot fail
+    SimFailHere("feof", stream->key);  // a query: counted, cannot fail
     return stream->eof;
 }
 
 int SimCrt_ferror(SimCrtStream* stream) {
     Known(stream, "ferror of a stream that is not open");
-    SimFailHere("ferror");  // a query: counted, cannot fail
+    SimFailHere("ferror", stream->key);  // a query: counted, cannot fail
     return stream->error;
 }
 
 // Mode 0 asks for existence, modes 2 and 6 also for write access, which a
 // read-only file lacks.
 int SimCrt_access(const char* path, int mode) {
-    if (SimFailHere("_access")) {
+    if (SimFailHere("_access", path)) {
         errno = EACCES;
         return -1;
     }

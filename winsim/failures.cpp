@@ -17,6 +17,8 @@ struct Failure {
 std::vector<Failure> failures;
 std::map<std::string, int> callCounts;
 std::vector<std::string> callOrder;
+std::vector<SimCall> callLog;
+bool logging = false;
 
 }  // namespace
 
@@ -36,9 +38,14 @@ int SimCallCount(const char* op) {
 }
 
 std::vector<std::string> SimCalledOperations() { return callOrder; }
+void SimLogCalls(bool on) { logging = on; }
+const std::vector<SimCall>& SimCallLog() { return callLog; }
 
-bool SimFailHere(const char* op) {
+bool SimFailHere(const char* op, const std::string& subject) { return SimFailHere(op, subject.c_str()); }
+
+bool SimFailHere(const char* op, const char* subject) {
     if (callCounts[op]++ == 0) callOrder.push_back(op);
+    if (logging) callLog.push_back(SimCall{op, subject ? subject : ""});
     bool fail = false;
     DWORD error = 0;
     for (auto it = failures.begin(); it != failures.end();) {
@@ -72,4 +79,5 @@ void SimFailuresReset() {
     failures.clear();
     callCounts.clear();
     callOrder.clear();
+    callLog.clear();
 }

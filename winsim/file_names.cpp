@@ -26,7 +26,7 @@ extern "C" {
 
 // The kit renames files only; a directory is refused.
 BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to) {
-    if (SimFailHere("MoveFileA")) return FALSE;
+    if (SimFailHere("MoveFileA", from)) return FALSE;
     SimPath source, target;
     bool sourceIsDirectory = false, targetParentIsDirectory = false;
     if (!SimResolve(from, &source) || !SimResolve(to, &target)) {
@@ -71,7 +71,7 @@ BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to) {
 // With unique 0 a number whose name is free is chosen and the file created
 // empty, reserving the name, as on the platform.
 UINT WINAPI GetTempFileNameA(LPCSTR directory, LPCSTR prefix, UINT unique, LPSTR tempFile) {
-    if (SimFailHere("GetTempFileNameA")) return 0;
+    if (SimFailHere("GetTempFileNameA", directory)) return 0;
     if (!directory || !prefix || !tempFile) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;

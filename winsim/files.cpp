@@ -26,6 +26,7 @@ SimFileState fileState;
 std::vector<SimPendingDeletion> pending;
 
 struct Search {
+    std::string pattern;  // as the search was started
     std::vector<WIN32_FIND_DATAA> entries;
     size_t next;
 };
@@ -251,7 +252,10 @@ std::vector<std::string> SimListTree(const char* path) {
     std::error_code error;
     for (auto it = std::filesystem::recursive_directory_iterator(resolved.host, error);
          !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
-        std::string relative = std::filesystem::relative(it->path(), resolved.host).string();
+        // The iterator's paths extend the one it was given: the rest is the
+        // relative path (std::filesystem::relative would resolve links per
+        // component, a cost that every test's machine comparison pays).
+        std::string relative = it->path().string().substr(resolved.host.size() + 1);
         std::replace(relative.begin(), relative.end(), '/', '\\');
         if (it->is_directory()) relative += "\\";
         names.push_back(relative);
@@ -266,7 +270,7 @@ const std::vector<SimPendingDeletion>& SimPendingDeletions() { return pending; }
 extern "C" {
 
 BOOL WINAPI DeleteFileA(LPCSTR path) {
-    if (SimFailHere("DeleteFileA")) return FALSE;
+    if (SimFailHere("DeleteFileA", path)) return FALSE;
     SimPath resolved;
     struct stat st;
     if (!SimResolve(path, &resolved)) {
@@ -294,7 +298,7 @@ BOOL WINAPI DeleteFileA(LPCSTR path) {
 }
 
 BOOL WINAPI SetFileAttributesA(LPCSTR path, DWORD attributes) {
-    if (SimFailHere("SetFileAttributesA")) return FALSE;
+    if (SimFailHere("SetFileAttributesA", path)) return FALSE;
     SimPath resolved;
     struct stat st;
     if (!SimResolve(path, &resolved) || !HostStat(resolved.host, &st)) {
@@ -307,14 +311,14 @@ BOOL WINAPI SetFileAttributesA(LPCSTR path, DWORD attributes) {
 }
 
 DWORD WINAPI GetFileAttributesA(LPCSTR path) {
-    if (SimFailHere("GetFileAttributesA")) return INVALID_FILE_ATTRIBUTES;
+    if (SimFailHere("GetFileAttributesA", path)) return INVALID_FILE_ATTRIBUTES;
     DWORD attributes = SimAttributes(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) SetLastError(ERROR_FILE_NOT_FOUND);
     return attributes;
 }
 
 BOOL WINAPI CreateDirectoryA(LPCSTR path, void*) {
-    if (SimFailHere("CreateDirectoryA")) return FALSE;
+    if (SimFailHere("CreateDirectoryA", path)) return FALSE;
     SimPath resolved;
     if (!SimResolve(path, &resolved)) {
         SetLastError(ERROR_PATH_NOT_FOUND);
@@ -328,7 +332,7 @@ BOOL WINAPI CreateDirectoryA(LPCSTR path, void*) {
 }
 
 BOOL WINAPI RemoveDirectoryA(LPCSTR path) {
-    if (SimFailHere("RemoveDirectoryA")) return FALSE;
+    if (SimFailHere("RemoveDirectoryA", path)) return FALSE;
     SimPath resolved;
     if (!SimResolve(path, &resolved)) {
         SetLastError(ERROR_PATH_NOT_FOUND);
@@ -355,7 +359,7 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR path) {
 }
 
 BOOL WINAPI MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
-    if (SimFailHere("MoveFileExA")) return FALSE;
+    if (SimFailHere("MoveFileExA", from)) return FALSE;
     if (!from || !(flags & MOVEFILE_DELAY_UNTIL_REBOOT) || to) {
         SetLastError(ERROR_INVALID_PARAMETER);  // the kit only schedules deletions
         return FALSE;
@@ -365,7 +369,7 @@ BOOL WINAPI MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
 }
 
 HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA found) {
-    if (SimFailHere("FindFirstFileA")) return INVALID_HANDLE_VALUE;
+    if (SimFailHere("FindFirstFileA", pattern)) return INVALID_HANDLE_VALUE;
     std::string text = pattern ? pattern : "";
     size_t slash = text.find_last_of("\\/");
     std::string dirPart = slash == std::string::npos ? "" : text.substr(0, slash + 1);
@@ -377,6 +381,7 @@ HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA found) {
         return INVALID_HANDLE_VALUE;
     }
     auto search = std::make_unique<Search>();
+    search->pattern = text;
     search->next = 0;
     // The listing is taken when the search starts, as the platform's
     // directory read does in blocks; "." and ".." lead except at a root.
@@ -419,7 +424,7 @@ BOOL WINAPI FindNextFileA(HANDLE handle, LPWIN32_FIND_DATAA found) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    if (SimFailHere("FindNextFileA")) return FALSE;
+    if (SimFailHere("FindNextFileA", it->second->pattern)) return FALSE;
     Search& search = *it->second;
     if (search.next >= search.entries.size()) {
         SetLastError(ERROR_NO_MORE_FILES);
@@ -430,7 +435,8 @@ BOOL WINAPI FindNextFileA(HANDLE handle, LPWIN32_FIND_DATAA found) {
 }
 
 BOOL WINAPI FindClose(HANDLE handle) {
-    SimFailHere("FindClose");
+    auto found = searches.find(handle);
+    SimFailHere("FindClose", found == searches.end() ? std::string() : found->second->pattern);
     if (searches.erase(handle) == 0) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;

@@ -86,7 +86,7 @@ extern "C" {
 
 HMODULE WINAPI LoadLibraryA(LPCSTR path) {
     loadRequests.push_back(path ? path : "");
-    if (SimFailHere("LoadLibraryA")) return nullptr;
+    if (SimFailHere("LoadLibraryA", path)) return nullptr;
     std::string wanted = SimUpper(path ? path : "");
     for (Module& module : modules) {
         if (SimUpper(module.path) != wanted) continue;
@@ -113,7 +113,7 @@ BOOL WINAPI FreeLibrary(HMODULE handle) {
 // string that is not there leaves the buffer as it was: the least
 // forgiving form.
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size) {
-    if (SimFailHere("LoadStringA")) return 0;
+    if (SimFailHere("LoadStringA", std::to_string(id & 0xFFFF))) return 0;
     Module* module = Present(instance);
     if (!module) {
         SetLastError(ERROR_MOD_NOT_FOUND);

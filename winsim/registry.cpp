@@ -108,7 +108,7 @@ void MarkDeleted(Key& key) {
 LSTATUS Open(const char* op, HKEY parent, LPCSTR subKey, PHKEY result) {
     if (!result) return ERROR_INVALID_PARAMETER;
     *result = nullptr;
-    if (SimFailHere(op)) return (LSTATUS)GetLastError();
+    if (SimFailHere(op, subKey)) return (LSTATUS)GetLastError();
     std::shared_ptr<Key> key = FromHandle(parent);
     if (!key) return ERROR_INVALID_HANDLE;
     if (key->deleted) return ERROR_KEY_DELETED;
@@ -189,7 +189,7 @@ LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHKEY resul
 }
 
 LSTATUS WINAPI RegCreateKeyA(HKEY parent, LPCSTR subKey, PHKEY result) {
-    if (SimFailHere("RegCreateKeyA")) return (LSTATUS)GetLastError();
+    if (SimFailHere("RegCreateKeyA", subKey)) return (LSTATUS)GetLastError();
     std::shared_ptr<Key> key = FromHandle(parent);
     if (!key) return ERROR_INVALID_HANDLE;
     key = Walk(key, subKey, true);
@@ -203,7 +203,7 @@ LSTATUS WINAPI RegCloseKey(HKEY key) {
 }
 
 LSTATUS WINAPI RegQueryValueExA(HKEY handle, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
-    if (SimFailHere("RegQueryValueExA")) return (LSTATUS)GetLastError();
+    if (SimFailHere("RegQueryValueExA", name)) return (LSTATUS)GetLastError();
     std::shared_ptr<Key> key = FromHandle(handle);
     if (!key) return ERROR_INVALID_HANDLE;
     if (key->deleted) return ERROR_KEY_DELETED;
@@ -226,7 +226,7 @@ LSTATUS WINAPI RegQueryValueExA(HKEY handle, LPCSTR name, LPDWORD, LPDWORD type,
 }
 
 LSTATUS WINAPI RegSetValueExA(HKEY handle, LPCSTR name, DWORD, DWORD type, const BYTE* data, DWORD size) {
-    if (SimFailHere("RegSetValueExA")) return (LSTATUS)GetLastError();
+    if (SimFailHere("RegSetValueExA", name)) return (LSTATUS)GetLastError();
     std::shared_ptr<Key> key = FromHandle(handle);
     if (!key) return ERROR_INVALID_HANDLE;
     SetValue(*key, name, type, std::string((const char*)data, size));
@@ -267,7 +267,7 @@ LSTATUS WINAPI RegEnumKeyA(HKEY handle, DWORD index, LPSTR name, DWORD nameSize)
 }
 
 LSTATUS WINAPI RegDeleteValueA(HKEY handle, LPCSTR name) {
-    if (SimFailHere("RegDeleteValueA")) return (LSTATUS)GetLastError();
+    if (SimFailHere("RegDeleteValueA", name)) return (LSTATUS)GetLastError();
     std::shared_ptr<Key> key = FromHandle(handle);
     if (!key) return ERROR_INVALID_HANDLE;
     if (key->deleted) return ERROR_KEY_DELETED;
@@ -279,7 +279,7 @@ LSTATUS WINAPI RegDeleteValueA(HKEY handle, LPCSTR name) {
 }
 
 LSTATUS WINAPI RegDeleteKeyA(HKEY handle, LPCSTR subKey) {
-    if (SimFailHere("RegDeleteKeyA")) return (LSTATUS)GetLastError();
+    if (SimFailHere("RegDeleteKeyA", subKey)) return (LSTATUS)GetLastError();
     std::shared_ptr<Key> key = FromHandle(handle);
     if (!key) return ERROR_INVALID_HANDLE;
     if (key->deleted) return ERROR_KEY_DELETED;

@@ -113,6 +113,18 @@ void SimFailCallsFrom(const char* op, DWORD error, int occurrence);
 void SimClearFailures();
 int SimCallCount(const char* op);  // calls of op since the reset
 std::vector<std::string> SimCalledOperations();  // names, in first-call order
+// While logging is on (it is off at the start of the process, and a reset
+// leaves the setting as it is), every counted call since the reset, in
+// order, with what it acted on: the path, directory or search pattern, the
+// registry key or value name, the file of a stream (its canonical
+// upper-case path), the message box's title; empty for calls that act on
+// nothing named.
+struct SimCall {
+    std::string op;
+    std::string subject;
+};
+void SimLogCalls(bool on);
+const std::vector<SimCall>& SimCallLog();
 
 // ExitProcess jumps to the armed trap instead of ending the test process.
 // Use SIM_RUN_TRAPPING_EXIT.

@@ -8,9 +8,11 @@
 #include <map>
 #include <string>
 
-// Counts a call of op and answers whether an injected failure hits it; if
-// so the last error is set to the injected error.
-bool SimFailHere(const char* op);
+// Counts a call of op, logs it with what it acts on (a path, key or value
+// name, a stream's file; 0 for nothing), and answers whether an injected
+// failure hits it; if so the last error is set to the injected error.
+bool SimFailHere(const char* op, const char* subject = nullptr);
+bool SimFailHere(const char* op, const std::string& subject);
 
 // Upper-cases ASCII letters: the platform's names compare case-insensitively.
 std::string SimUpper(const std::string& text);

@@ -160,7 +160,7 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
 }
 
 DWORD WINAPI GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size) {
-    if (SimFailHere("GetShortPathNameA")) return 0;
+    if (SimFailHere("GetShortPathNameA", longPath)) return 0;
     if (!SimExists(longPath)) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return 0;

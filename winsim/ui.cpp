@@ -29,7 +29,7 @@ extern "C" {
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR title, UINT style) {
     SimMessageBox box{owner, text ? text : "", title ? title : "", style, 0};
-    if (!SimFailHere("MessageBoxA")) {
+    if (!SimFailHere("MessageBoxA", box.title)) {
         if (!answers.empty()) {
             box.answer = answers.front();
             answers.pop_front();
@@ -44,7 +44,7 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR title, UINT style) {
 }
 
 UINT WINAPI WinExec(LPCSTR commandLine, UINT show) {
-    if (SimFailHere("WinExec")) return ERROR_FILE_NOT_FOUND;  // values below 32 report failure
+    if (SimFailHere("WinExec", commandLine)) return ERROR_FILE_NOT_FOUND;  // values below 32 report failure
     launches.push_back(SimLaunch{commandLine ? commandLine : "", show});
     return 33;
 }

@@ -211,6 +211,17 @@ TEST_F(AppletTest, FailedModulePathQueryMeansNoLocalization) {
     EXPECT_EQ(applet, AppletSettings.ResourceModule);
 }
 
+// The name cannot be completed: no library is asked for by the bare path,
+// which the platform would complete with ".DLL" to another library.
+TEST_F(AppletTest, FailedNameCompositionMeansNoLocalization) {
+    AddLocalization();
+    SimFailCall("lstrcatA", ERROR_ACCESS_DENIED);
+    Attach();
+    EXPECT_TRUE(SimLoadLibraryRequests().empty());
+    EXPECT_EQ(nullptr, AppletSettings.LocalizationModule);
+    EXPECT_EQ(applet, AppletSettings.ResourceModule);
+}
+
 TEST_F(AppletTest, FailedLibraryLoadMeansNoLocalization) {
     AddLocalization();
     SimFailCall("LoadLibraryA", ERROR_NOT_ENOUGH_MEMORY);

@@ -49,6 +49,7 @@ void PrintTo(const WininitCase& c, std::ostream* out) { *out << c.name; }
 std::vector<WininitCase> WininitCases() {
     const std::string e = kEntry;
     const std::string longLine = "; " + std::string(600, 'x') + "\r\n";
+    const std::string blanks300(300, ' '), blanks246(246, ' ');
     return {
         {"absent", false, "", "[rename]\r\n" + e},
         {"empty", true, "", "[rename]\r\n" + e},
@@ -81,6 +82,19 @@ std::vector<WininitCase> WininitCases() {
          "[boot]\r\n[rename]\r\n" + e + "\x1a[rename]\r\nNUL=b\r\n"},
         {"zero byte in a line", true, std::string("[boot]\r\nx=\0y\r\n", 14),
          std::string("[boot]\r\nx=\0y\r\n", 14) + "[rename]\r\n" + e},
+        // Blanks before a header, more than a piece holds: the header still
+        // ends the [rename] section, and the entry, not yet knowing, goes
+        // before the blanks.
+        {"header after more blanks than a piece holds", true, "[rename]\r\nNUL=a\r\n" + blanks300 + "[boot]\r\nx=1\r\n",
+         "[rename]\r\nNUL=a\r\n" + e + blanks300 + "[boot]\r\nx=1\r\n"},
+        {"line of blanks filling a piece", true, "[rename]\r\nNUL=a\r\n" + blanks246 + "\r\nx=1\r\n",
+         "[rename]\r\nNUL=a\r\n" + e + blanks246 + "\r\nx=1\r\n"},
+        {"fewer blanks than a piece holds", true, "[rename]\r\nNUL=a\r\n" + blanks246.substr(1) + "\r\n",
+         "[rename]\r\nNUL=a\r\n" + blanks246.substr(1) + "\r\n" + e},
+        {"rename header after more blanks than a piece holds", true, "[boot]\r\n" + blanks300 + "[rename]\r\nNUL=a\r\n",
+         "[boot]\r\n" + blanks300 + "[rename]\r\nNUL=a\r\n" + e},
+        {"rename header across the end of a piece", true, "[boot]\r\n" + std::string(250, '\t') + "[rename]\r\n",
+         "[boot]\r\n" + std::string(250, '\t') + "[rename]\r\n" + e},
     };
 }
 
@@ -133,9 +147,9 @@ const FailureCase kFailures[] = {
     {"no temporary name", "GetTempFileNameA", 1, -1},
     {"temporary file cannot be opened", "fopen", 1, -1},
     {"wininit.ini cannot be opened", "fopen", 2, -1},
-    {"read fails midway", "fgetc", 5000, -1},
+    {"read fails midway", "fread", 4, -1},
     {"first write fails", "fwrite", 1, -1},
-    {"write fails midway", "fwrite", 500, -1},
+    {"write fails midway", "fwrite", 4, -1},
     {"disk full midway", nullptr, 0, 10000},
     {"disk full by one byte", nullptr, 0, kOneByteShort},
     {"close fails", "fclose", 0, -1},
@@ -187,6 +201,26 @@ TEST_F(BootDeleteTest, PathThatDoesNotFitIsNotEntered) {
     std::string directory = "C:\\" + std::string(250, 'd') + "\\";
     EXPECT_FALSE(ScheduleDeleteAtBoot(kWininit, directory.c_str(), kApplet));
     ExpectNoTemporaryFiles(false);
+}
+
+// No file name holds a control character. A line end in the entry would
+// put what follows it on a line of its own (here a header that moves the
+// entry out of [rename]); a Ctrl-Z would end the text read at the start.
+TEST_F(BootDeleteTest, PathWithAControlCharacterIsNotEntered) {
+    const char* const directories[] = {"C:\\A\r\n[boot]\r\n", "C:\\A\n", "C:\\A\r", "C:\\\x1a",
+                                       "C:\\A\tB\\", "C:\\\x01\\"};
+    const std::string before = "[rename]\r\nNUL=C:\\OLD.TXT\r\n";
+    for (const char* directory : directories) {
+        SimWriteFile(kWininit, before);
+        EXPECT_FALSE(ScheduleDeleteAtBoot(kWininit, directory, kApplet)) << directory;
+        EXPECT_FALSE(ScheduleDeleteAtBoot(kWininit, kSystemDir, (std::string(kApplet) + directory).c_str()))
+            << directory;
+        EXPECT_EQ(before, Wininit()) << directory;
+        ExpectNoTemporaryFiles(true);
+    }
+    // Bytes from 0x7F up are not control characters: they stay.
+    EXPECT_TRUE(ScheduleDeleteAtBoot(kWininit, "C:\\\xE9T\xE9\x7F\\", kApplet));
+    EXPECT_EQ(before + "NUL=C:\\\xE9T\xE9\x7F\\VANTRELL.CPL\r\n", Wininit());
 }
 
 }  // namespace

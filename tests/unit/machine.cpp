@@ -4,6 +4,9 @@
 
 #include <unistd.h>
 
+#include <filesystem>
+#include <system_error>
+
 const char kOriginalOpenGL[] = "the platform's own OpenGL library";
 const char kProductOpenGL[] = "the product's OpenGL library";
 
@@ -13,6 +16,12 @@ std::string SimulatedDrivesRoot() {
 }
 
 void MachineTest::SetUp() { SimReset(SimulatedDrivesRoot()); }
+
+// Each test runs in a process of its own: its drives go with it.
+void MachineTest::TearDown() {
+    std::error_code ignored;
+    std::filesystem::remove_all(SimulatedDrivesRoot(), ignored);
+}
 
 ProductLayout InstallProduct(SimFamily family, const char* installDir, const char* installDirShort) {
     ProductLayout layout;

@@ -12,6 +12,7 @@
 class MachineTest : public ::testing::Test {
 protected:
     void SetUp() override;
+    void TearDown() override;
 };
 
 // The directory under which this test process keeps its simulated drives.

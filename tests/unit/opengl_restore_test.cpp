@@ -79,6 +79,19 @@ TEST_F(RestoreTest, FailedDeletionsOfTheProductsFilesAreIgnored) {
     EXPECT_EQ(kOriginalOpenGL, Content(kLibrary));
 }
 
+// The access test on the backup fails although the backup is there: it is
+// treated as absent, so nothing replaces the library, and then it must not
+// be deleted with the product's files, or the platform's library is lost.
+TEST_F(RestoreTest, BackupThatTheAccessTestDoesNotShowIsKept) {
+    SimFailCall("_access", ERROR_ACCESS_DENIED, 3);  // library exists, writable, backup exists
+    EXPECT_EQ(1, Restore());
+    EXPECT_EQ("<absent>", Content(kLibrary));
+    EXPECT_EQ(kOriginalOpenGL, Content(kBackup));
+    EXPECT_FALSE(SimExists("C:\\Program Files\\Vantrell\\opengl32.fxa"));
+    EXPECT_FALSE(SimExists("C:\\WINDOWS\\SYSTEM\\lentix.dll"));
+    ExpectNothingHeld();
+}
+
 enum Arrangement { LIBRARY_ABSENT, LIBRARY_READ_ONLY, LIBRARY_IN_USE, FAIL_OP, DISK_FULL };
 
 struct FailureCase {

@@ -113,6 +113,21 @@ TEST_P(RemovalTest, LibraryThatCannotBeDeletedEndsWithZeroAndChangesNothing) {
     ExpectNothingHeld();
 }
 
+// Without a restore the backup is the only copy of the platform's library:
+// neither the restore's clean-up nor the removal of the install directory
+// may take it.
+TEST_P(RemovalTest, BackupThatWasNotRestoredOutlivesTheRun) {
+    ProductLayout layout = InstallProduct(GetParam());
+    SimFailCall("_access", ERROR_ACCESS_DENIED, 3);  // the backup's existence
+    SimAnswerMessageBoxes({IDYES});
+    EXPECT_EQ(0, RunUninstaller(kUninstaller));
+    EXPECT_EQ("<absent>", Content(layout.systemDir + "\\opengl32.dll"));
+    EXPECT_EQ((Names{"opengl32.sav", "UNINSTAL.EXE"}), SimListTree(kInstallDir));
+    EXPECT_EQ(kOriginalOpenGL, Content(std::string(kInstallDir) + "opengl32.sav"));
+    ExpectBox(1, "Quillon Vantrell has been successfully removed from your system.", "Success!", 0x40);
+    ExpectNothingHeld();
+}
+
 class Windows98RemovalTest : public MachineTest {};
 
 // The 95/98 family acts only on NUL= lines in [rename]: both entries land

@@ -5,6 +5,7 @@
 #include "machine.h"
 
 #include <string.h>
+#include <memory>
 #include <string>
 
 namespace {
@@ -96,6 +97,18 @@ TEST(TextTest, CompositionIsBoundedAndSaysWhetherItFitted) {
     EXPECT_TRUE(out.GuardsIntact());
     EXPECT_EQ(0, CopyText(out.data(), 0, "a"));
     EXPECT_TRUE(out.GuardsIntact());
+}
+
+// An unterminated buffer is cut at its last byte and nothing is added. The
+// buffer is exactly as large as its size, so that the sanitizer sees any
+// read past it.
+TEST(TextTest, AppendToAnUnterminatedBufferReadsNothingPastIt) {
+    for (size_t size : {1, 2, 8}) {
+        std::unique_ptr<char[]> out(new char[size]);
+        memset(out.get(), 'x', size);
+        EXPECT_EQ(0, AppendText(out.get(), size, "y")) << size;
+        EXPECT_EQ(std::string(size - 1, 'x'), out.get()) << size;
+    }
 }
 
 TEST(TextTest, EqualsIgnoringCase) {
