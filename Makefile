@@ -1,5 +1,5 @@
 # Thin wrapper over the CMake presets. See README.md.
-.PHONY: all deps demo test test-host test-win32 dist clean
+.PHONY: all bench deps demo fuzz test test-host test-win32 dist clean
 
 all: dist
 
@@ -20,6 +20,18 @@ test-win32:
 	cmake --preset win32
 	cmake --build --preset win32
 	ctest --preset win32
+
+# Runs each libFuzzer target (tests/fuzz) for FUZZ_SECONDS; tools/fuzz
+# runs one, or merges what runs found into the committed corpus.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	tools/fuzz all $(FUZZ_SECONDS)
+
+# Benchmarks, never part of test: each operation beside the platform's own
+# on the host (simulation) and under Wine; results in build/bench/results/,
+# see docs/performance.md. tools/bench explains its settings.
+bench: deps
+	tools/bench
 
 # The kit at work on a throwaway Wine machine: screenshots and a report in
 # build/demo/ (DEMO_FAMILY=nt40 for the NT family).

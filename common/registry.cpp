@@ -43,8 +43,9 @@ void RegDeleteAllValues(HKEY key) {
     }
 }
 
-void RegDeleteSubtree(HKEY key) {
-    RegDeleteAllValues(key);
+static LSTATUS DeleteKeyAndBelow(HKEY parent, const char* name);
+
+static void DeleteSubkeys(HKEY key) {
     char name[NAME_BUFFER_SIZE];
     DWORD index = 0;
     for (;;) {
@@ -54,21 +55,30 @@ void RegDeleteSubtree(HKEY key) {
             continue;
         }
         if (status != ERROR_SUCCESS) break;
-        HKEY subkey;
-        if (RegOpenKeyA(key, name, &subkey) == ERROR_SUCCESS) {
-            RegDeleteSubtree(subkey);
-            RegCloseKey(subkey);
-        }
-        if (RegDeleteKeyA(key, name) != ERROR_SUCCESS) ++index;
+        if (DeleteKeyAndBelow(key, name) != ERROR_SUCCESS) ++index;
     }
+}
+
+// Subkey name of parent goes after its subkeys, and takes its values with
+// it: the platform deletes a key that has no subkeys whole. Only a key that
+// stays has its values deleted one by one, so that the end is the same as
+// values first, at two calls fewer per value.
+static LSTATUS DeleteKeyAndBelow(HKEY parent, const char* name) {
+    HKEY key;
+    if (RegOpenKeyA(parent, name, &key) != ERROR_SUCCESS) return RegDeleteKeyA(parent, name);
+    DeleteSubkeys(key);
+    LSTATUS status = RegDeleteKeyA(parent, name);
+    if (status != ERROR_SUCCESS) RegDeleteAllValues(key);
+    RegCloseKey(key);
+    return status;
+}
+
+void RegDeleteSubtree(HKEY key) {
+    RegDeleteAllValues(key);
+    DeleteSubkeys(key);
 }
 
 void RegDeleteKeyTree(HKEY parent, const char* name) {
     if (!name || !name[0]) return;
-    HKEY key;
-    if (RegOpenKeyA(parent, name, &key) == ERROR_SUCCESS) {
-        RegDeleteSubtree(key);
-        RegCloseKey(key);
-    }
-    RegDeleteKeyA(parent, name);
+    DeleteKeyAndBelow(parent, name);
 }

@@ -13,7 +13,7 @@
 // through in several pieces, unchanged. Both files go through the C library
 // in blocks: a call per byte or per line costs more than the rest of the
 // work together on a file of many lines.
-enum { LINE_PIECE_LIMIT = 254, ENTRY_BUFFER_SIZE = PATH_BUFFER_SIZE + 8, STREAM_BLOCK_SIZE = 4096 };
+enum { LINE_PIECE_LIMIT = 254, ENTRY_BUFFER_SIZE = PATH_BUFFER_SIZE + 8, STREAM_BLOCK_SIZE = 16384 };
 
 static const char kRenameHeader[] = "[rename]";
 static const char kEntryStart[] = "NUL=";

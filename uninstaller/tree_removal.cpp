@@ -60,8 +60,11 @@ static void RemoveEntriesOnce(const char* directory, const char* pattern, const 
             if (isDirectory) {
                 gone = ApplyTrailingBackslash(path, sizeof path) && RemoveTree(path, 0);
             } else {
-                // Read-only, hidden and system files go too.
-                SetFileAttributesA(path, 0);
+                // Read-only, hidden and system files go too: their
+                // attributes are cleared first. The listing tells which
+                // files have any, which spares the other files a call.
+                if (found.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+                    SetFileAttributesA(path, 0);
                 gone = DeleteFileA(path) != 0;
             }
         }

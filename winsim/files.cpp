@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <dirent.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -135,7 +136,18 @@ void SimFilesReset(const std::string& root) {
 
 void SimSetCurrentDirectory(const char* path) { currentDir = path; }
 
+// SimResolve that also tells what lstat says of the path when its fast
+// path asked anyway: *statted is then true and *st filled.
+static bool ResolveAndStat(const char* path, SimPath* out, struct stat* st, bool* statted);
+
 bool SimResolve(const char* path, SimPath* out) {
+    struct stat st;
+    bool statted;
+    return ResolveAndStat(path, out, &st, &statted);
+}
+
+static bool ResolveAndStat(const char* path, SimPath* out, struct stat* found, bool* statted) {
+    *statted = false;
     if (!path || hostRoot.empty()) return false;
     std::string text(path);
     std::replace(text.begin(), text.end(), '/', '\\');
@@ -167,8 +179,21 @@ bool SimResolve(const char* path, SimPath* out) {
     out->host = hostRoot + "/" + std::string(1, drive);
     out->key = std::string(1, drive) + ":";
     out->name = "";
-    for (const std::string& name : parts) {
-        std::string actual = FindEntry(out->host, name);
+    // A path that exists as given, or whose directory does, needs no
+    // look-up per name (the simulation never makes two names that differ
+    // only in case): one host call instead of one per level.
+    std::string given = out->host;
+    for (size_t i = 0; i + 1 < parts.size(); ++i) given += "/" + parts[i];
+    struct stat st;  // of the directory
+    size_t asGiven = 0;
+    if (!parts.empty() && lstat((given + "/" + parts.back()).c_str(), found) == 0) {
+        asGiven = parts.size();
+        *statted = true;
+    } else if (parts.size() > 1 && lstat(given.c_str(), &st) == 0)
+        asGiven = parts.size() - 1;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const std::string& name = parts[i];
+        std::string actual = i < asGiven ? name : FindEntry(out->host, name);
         out->host += "/" + actual;
         out->key += "\\" + SimUpper(name);
         out->name = actual;
@@ -273,11 +298,12 @@ BOOL WINAPI DeleteFileA(LPCSTR path) {
     if (SimFailHere("DeleteFileA", path)) return FALSE;
     SimPath resolved;
     struct stat st;
-    if (!SimResolve(path, &resolved)) {
+    bool statted;
+    if (!ResolveAndStat(path, &resolved, &st, &statted)) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
-    if (!HostStat(resolved.host, &st)) {
+    if (!statted && !HostStat(resolved.host, &st)) {
         SetPathError(resolved);
         return FALSE;
     }
@@ -390,23 +416,25 @@ HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA found) {
         if (Matches(namePattern.c_str(), "..")) search->entries.push_back(MakeFindData("..", FILE_ATTRIBUTE_DIRECTORY, 0));
     }
     std::vector<std::string> names;
-    if (DIR* handle = opendir(dir.host.c_str())) {
-        while (dirent* entry = readdir(handle)) {
+    // Entries are looked at relative to the open directory: a path from the
+    // root per entry costs a walk down every level of a deep tree.
+    DIR* listing = opendir(dir.host.c_str());
+    if (listing) {
+        while (dirent* entry = readdir(listing)) {
             if (strcmp(entry->d_name, ".") && strcmp(entry->d_name, "..")) names.push_back(entry->d_name);
         }
-        closedir(handle);
     }
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) {
         if (!Matches(namePattern.c_str(), name.c_str())) continue;
         struct stat st;
-        std::string host = dir.host + "/" + name;
-        if (!HostStat(host, &st)) continue;
+        if (fstatat(dirfd(listing), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
         DWORD attributes = StoredAttributes(dir.key + "\\" + SimUpper(name));
         if (S_ISDIR(st.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
         if (!attributes) attributes = FILE_ATTRIBUTE_NORMAL;
         search->entries.push_back(MakeFindData(name, attributes, S_ISDIR(st.st_mode) ? 0 : (uint64_t)st.st_size));
     }
+    if (listing) closedir(listing);
     if (search->entries.empty()) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;

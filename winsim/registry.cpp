@@ -5,8 +5,10 @@
 #include "sim_internal.h"
 
 #include <algorithm>
+#include <deque>
 #include <memory>
 #include <string.h>
+#include <strings.h>
 #include <vector>
 
 namespace {
@@ -21,8 +23,10 @@ struct Value {
 struct Key {
     std::string name;
     Key* parent;
-    std::vector<Value> values;                  // in the order they were set
-    std::vector<std::shared_ptr<Key>> subkeys;  // sorted by upper-case name
+    // Deques: deleting the first entry, as the tree deletion does entry
+    // after entry, takes constant time.
+    std::deque<Value> values;                  // in the order they were set
+    std::deque<std::shared_ptr<Key>> subkeys;  // sorted by upper-case name
     bool refuseDelete;
     bool deleted;
 };
@@ -50,9 +54,11 @@ std::shared_ptr<Key> FromHandle(HKEY handle) {
 
 std::shared_ptr<Key> Child(const Key& key, const std::string& name) {
     std::string wanted = SimUpper(name);
-    for (const auto& sub : key.subkeys)
-        if (SimUpper(sub->name) == wanted) return sub;
-    return nullptr;
+    auto at = std::lower_bound(key.subkeys.begin(), key.subkeys.end(), wanted,
+                               [](const std::shared_ptr<Key>& sub, const std::string& upper) {
+                                   return SimUpper(sub->name) < upper;
+                               });
+    return at != key.subkeys.end() && SimUpper((*at)->name) == wanted ? *at : nullptr;
 }
 
 std::vector<std::string> SplitPath(const char* path) {
@@ -87,10 +93,11 @@ std::shared_ptr<Key> Walk(std::shared_ptr<Key> key, const char* path, bool creat
     return key;
 }
 
+// ASCII letters compare without regard to case, as SimUpper does.
 Value* FindValue(Key& key, const char* name) {
-    std::string wanted = SimUpper(name ? name : "");
+    const char* wanted = name ? name : "";
     for (Value& value : key.values)
-        if (SimUpper(value.name) == wanted) return &value;
+        if (strcasecmp(value.name.c_str(), wanted) == 0) return &value;
     return nullptr;
 }
 
@@ -274,7 +281,9 @@ LSTATUS WINAPI RegDeleteValueA(HKEY handle, LPCSTR name) {
     Value* value = FindValue(*key, name);
     if (!value) return ERROR_FILE_NOT_FOUND;
     if (value->refuseDelete) return ERROR_ACCESS_DENIED;
-    key->values.erase(key->values.begin() + (value - key->values.data()));
+    auto at = key->values.begin();
+    while (&*at != value) ++at;
+    key->values.erase(at);
     return ERROR_SUCCESS;
 }
 
