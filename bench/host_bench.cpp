@@ -326,12 +326,15 @@ void RegisterAll() {
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, double> medians;
+    std::map<std::string, double> spreads;  // coefficient of variation of the repetitions
     std::map<std::string, std::string> errors;
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.error_occurred) errors[run.run_name.function_name] = run.error_message;
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median" && run.iterations > 0)
                 medians[run.run_name.function_name] = run.real_accumulated_time / (double)run.iterations;
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "cv")
+                spreads[run.run_name.function_name] = run.real_accumulated_time;
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -348,14 +351,22 @@ std::string Time(double seconds) {
     return text;
 }
 
+std::string Spread(const SummaryReporter& reporter, const std::string& name) {
+    auto found = reporter.spreads.find(name);
+    if (found == reporter.spreads.end()) return "";
+    char text[16];
+    snprintf(text, sizeof text, "%.0f%%", found->second * 100);
+    return text;
+}
+
 void PrintSummary(const SummaryReporter& reporter) {
-    printf("\n| Case | Ours (median) | Host (median) | Ours / host | Ours per entry | Host per entry |\n");
-    printf("|---|---|---|---|---|---|\n");
+    printf("\n| Case | Ours (median) | Host (median) | Ours / host | Ours per entry | Host per entry | Spread (cv) ours / host |\n");
+    printf("|---|---|---|---|---|---|---|\n");
     for (const Pair& pair : pairs) {
         auto ours = reporter.medians.find(pair.ours);
         auto theirs = pair.theirs.empty() ? reporter.medians.end() : reporter.medians.find(pair.theirs);
         if (ours == reporter.medians.end()) {
-            printf("| %s | no result | | | | |\n", pair.label.c_str());
+            printf("| %s | no result | | | | | |\n", pair.label.c_str());
             continue;
         }
         bool paired = theirs != reporter.medians.end();
@@ -368,8 +379,10 @@ void PrintSummary(const SummaryReporter& reporter) {
             snprintf(oursUnit, sizeof oursUnit, "%.0f MB/s", (double)pair.bytes / ours->second / 1e6);
             if (paired) snprintf(theirsUnit, sizeof theirsUnit, "%.0f MB/s", (double)pair.bytes / theirs->second / 1e6);
         }
-        printf("| %s | %s | %s | %s | %s | %s |\n", pair.label.c_str(), Time(ours->second).c_str(),
-               paired ? Time(theirs->second).c_str() : "", ratio, oursUnit, theirsUnit);
+        std::string spread = Spread(reporter, pair.ours);
+        if (paired) spread += " / " + Spread(reporter, pair.theirs);
+        printf("| %s | %s | %s | %s | %s | %s | %s |\n", pair.label.c_str(), Time(ours->second).c_str(),
+               paired ? Time(theirs->second).c_str() : "", ratio, oursUnit, theirsUnit, spread.c_str());
     }
     for (const auto& error : reporter.errors) printf("ERROR in %s: %s\n", error.first.c_str(), error.second.c_str());
 }
