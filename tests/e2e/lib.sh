@@ -13,6 +13,9 @@ export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installers
 
 E2E_TIMEOUT=${E2E_TIMEOUT:-60}
 E2E_CACHE="$E2E_BUILD/e2e-cache"
+E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+E2E_VM="$E2E_ROOT/tools/wine-vm"
+E2E_VM_DISK="$E2E_CACHE/prefixes.img"
 
 e2e_fail() {
     echo "FAIL: $*" >&2
@@ -30,20 +33,16 @@ e2e_cleanup() {
     fi
 }
 
-# Wine's 32-bit side is made of i386 Linux programs. A kernel booted without
-# 32-bit emulation (ia32_emulation=off) cannot start them; such a machine
-# cannot run these tests at all, and says so instead of failing on each.
+# Wine's 32-bit side is made of i386 Linux programs. A kernel without
+# 32-bit support cannot start them; there the scripts run inside the virtual
+# machine of tools/wine-vm (see the end of this file), and where that is not
+# built either, the tests say so instead of failing one by one.
 E2E_SKIP=77
-e2e_machine_runs_32bit() {
-    timeout 10 /lib/ld-linux.so.2 --version >/dev/null 2>&1 || return 1
-    # An emulator registered for i386 programs is not the real thing (Wine
-    # hangs under it): count that as unable too.
-    ! grep -qs 'interpreter .*qemu-i386' /proc/sys/fs/binfmt_misc/* 2>/dev/null
-}
+e2e_machine_runs_32bit() { ! "$E2E_VM" needed; }
 
 e2e_require_32bit() {
     if ! e2e_machine_runs_32bit; then
-        echo "SKIP: this machine cannot run 32-bit Linux programs (kernel 32-bit emulation off), so 32-bit Wine cannot start" >&2
+        echo "SKIP: this machine cannot run 32-bit Linux programs (kernel 32-bit emulation off) and the virtual machine that runs Wine instead is not built (make deps builds it: tools/wine-vm image)" >&2
         exit "$E2E_SKIP"
     fi
 }
@@ -70,27 +69,37 @@ e2e_start_display() {
     export DISPLAY=":$(head -n1 "$E2E_WORK/display")"
 }
 
+# e2e_make_pristine <family> <dir>: a new prefix of the family in dir.
+e2e_make_pristine() {
+    local family=$1 pristine=$2
+    rm -rf "$pristine"
+    WINEPREFIX="$pristine" timeout 300 wineboot -i >"$E2E_CACHE/wineboot-$family.log" 2>&1 ||
+        e2e_fail "wineboot failed (see $E2E_CACHE/wineboot-$family.log)"
+    WINEPREFIX="$pristine" timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' \
+        /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    WINEPREFIX="$pristine" timeout 60 winecfg -v "$family" >/dev/null 2>&1
+    WINEPREFIX="$pristine" timeout 60 wineserver -w
+    touch "$pristine/.ready"
+}
+
 # A pristine prefix of the family (win98 or nt40), made once per build
 # directory and copied for each scenario. A lock keeps two tests from making
 # it at once.
 e2e_prefix() {
     local family=$1
     local pristine="$E2E_CACHE/pristine-$family"
-    (
-        flock -w 600 8 || e2e_fail "waiting for the prefix lock"
-        if [ ! -f "$pristine/.ready" ]; then
-            rm -rf "$pristine"
-            WINEPREFIX="$pristine" timeout 300 wineboot -i >"$E2E_CACHE/wineboot-$family.log" 2>&1 ||
-                e2e_fail "wineboot failed (see $E2E_CACHE/wineboot-$family.log)"
-            WINEPREFIX="$pristine" timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' \
-                /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-            WINEPREFIX="$pristine" timeout 60 winecfg -v "$family" >/dev/null 2>&1
-            WINEPREFIX="$pristine" timeout 60 wineserver -w
-            touch "$pristine/.ready"
-        fi
-    ) 8>"$E2E_CACHE/prefix.lock"
-    export WINEPREFIX="$E2E_WORK/prefix"
-    cp -a "$pristine" "$WINEPREFIX"
+    if [ -n "${WINE_VM_GUEST:-}" ] && [ -f "/run/disk/pristine-$family/.ready" ]; then
+        # In the virtual machine: the pristine prefix in place, on a disk
+        # whose changes are dropped when the machine stops.
+        export WINEPREFIX="/run/disk/pristine-$family"
+    else
+        (
+            flock -w 600 8 || e2e_fail "waiting for the prefix lock"
+            [ -f "$pristine/.ready" ] || e2e_make_pristine "$family" "$pristine"
+        ) 8>"$E2E_CACHE/prefix.lock"
+        export WINEPREFIX="$E2E_WORK/prefix"
+        cp -a "$pristine" "$WINEPREFIX"
+    fi
     rm -f "$WINEPREFIX/.ready"
     E2E_FAMILY=$family
     E2E_DRIVE_C="$WINEPREFIX/drive_c"
@@ -225,3 +234,28 @@ e2e_release() {
 e2e_short_path() {
     timeout "$E2E_TIMEOUT" wine "$E2E_BUILD/tests/e2e/shortpath.exe" "$1" 2>/dev/null | tr -d '\r'
 }
+
+# The disk of pristine prefixes for the virtual machine: an ext4 image made
+# once per build directory, in a run of its own (tests/e2e/make_prefixes.sh).
+e2e_vm_disk() {
+    mkdir -p "$E2E_CACHE"
+    (
+        flock -w 900 8 || e2e_fail "waiting for the prefix lock"
+        if [ ! -f "$E2E_VM_DISK.ready" ]; then
+            rm -f "$E2E_VM_DISK"
+            truncate -s 4G "$E2E_VM_DISK"
+            mkfs.ext4 -q -F "$E2E_VM_DISK" || e2e_fail "cannot make $E2E_VM_DISK"
+            "$E2E_VM" run --disk "$E2E_VM_DISK" bash "$E2E_ROOT/tests/e2e/make_prefixes.sh" ||
+                e2e_fail "making the pristine prefixes failed"
+            touch "$E2E_VM_DISK.ready"
+        fi
+    ) 8>"$E2E_CACHE/prefix.lock"
+}
+
+# Where this kernel cannot run 32-bit programs, the whole script runs again
+# inside the virtual machine that can (tools/wine-vm), on the same paths,
+# with the pristine prefixes on a disk of their own.
+if [ -z "${WINE_VM_GUEST:-}" ] && "$E2E_VM" needed && "$E2E_VM" ready; then
+    e2e_vm_disk
+    exec "$E2E_VM" run --disk "$E2E_VM_DISK" --snapshot bash "$0" "$@"
+fi
