@@ -16,6 +16,7 @@ struct SimCrtStream {
     bool writing;
     bool eof;
     bool error;
+    bool unbuffered;      // setvbuf(_IONBF): each write goes to the file at once
     std::string pending;  // written, not yet flushed
 };
 
@@ -70,7 +71,7 @@ size_t WriteBytes(SimCrtStream* stream, const char* bytes, size_t length) {
     }
     size_t before = stream->pending.size();
     stream->pending.append(bytes, length);
-    if (stream->pending.size() < kStreamBufferSize) return length;
+    if (!stream->unbuffered && stream->pending.size() < kStreamBufferSize) return length;
     size_t total = stream->pending.size();
     size_t flushed = Flush(stream);
     if (flushed == total) return length;
@@ -129,7 +130,7 @@ SimCrtStream* SimCrt_fopen(const char* path, const char* mode) {
         errno = ENOENT;  // the directory is missing
         return nullptr;
     }
-    SimCrtStream* stream = new SimCrtStream{resolved.key, host, writing, false, false, std::string()};
+    SimCrtStream* stream = new SimCrtStream{resolved.key, host, writing, false, false, false, std::string()};
     streams[stream] = true;
     ++SimFiles().openStreams[resolved.key];
     return stream;
@@ -146,6 +147,15 @@ int SimCrt_fclose(SimCrtStream* stream) {
     }
     CloseHost(stream);
     return failed ? EOF : 0;
+}
+
+int SimCrt_setvbuf(SimCrtStream* stream, char* buffer, int mode, size_t size) {
+    Known(stream, "setvbuf of a stream that is not open");
+    if (buffer || mode != _IONBF || size != 0) Misuse("setvbuf other than unbuffered");
+    if (!stream->pending.empty()) Misuse("setvbuf after a write");
+    if (SimFailHere("setvbuf", stream->key)) return -1;
+    stream->unbuffered = true;
+    return 0;
 }
 
 size_t SimCrt_fread(void* buffer, size_t size, size_t count, SimCrtStream* stream) {

@@ -19,6 +19,8 @@ SimCrtStream* SimCrt_fopen(const char* path, const char* mode);
 int SimCrt_fclose(SimCrtStream* stream);
 size_t SimCrt_fread(void* buffer, size_t size, size_t count, SimCrtStream* stream);
 size_t SimCrt_fwrite(const void* buffer, size_t size, size_t count, SimCrtStream* stream);
+// Only unbuffered (_IONBF, no buffer), before the first read or write.
+int SimCrt_setvbuf(SimCrtStream* stream, char* buffer, int mode, size_t size);
 int SimCrt_fgetc(SimCrtStream* stream);
 int SimCrt_fseek(SimCrtStream* stream, long offset, int origin);
 long SimCrt_ftell(SimCrtStream* stream);

@@ -11,6 +11,7 @@
 #undef fclose
 #undef fread
 #undef fwrite
+#undef setvbuf
 #undef fgetc
 #undef fseek
 #undef ftell
@@ -26,6 +27,7 @@
 #define fclose SimCrt_fclose
 #define fread SimCrt_fread
 #define fwrite SimCrt_fwrite
+#define setvbuf SimCrt_setvbuf
 #define fgetc SimCrt_fgetc
 #define fseek SimCrt_fseek
 #define ftell SimCrt_ftell
