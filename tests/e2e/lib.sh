@@ -255,7 +255,7 @@ e2e_vm_disk() {
 # Where this kernel cannot run 32-bit programs, the whole script runs again
 # inside the virtual machine that can (tools/wine-vm), on the same paths,
 # with the pristine prefixes on a disk of their own.
-if [ -z "${WINE_VM_GUEST:-}" ] && "$E2E_VM" needed && "$E2E_VM" ready; then
+if [ -z "${WINE_VM_GUEST:-}" ] && [ -z "${E2E_STAY_ON_HOST:-}" ] && "$E2E_VM" needed && "$E2E_VM" ready; then
     e2e_vm_disk
     exec "$E2E_VM" run --disk "$E2E_VM_DISK" --snapshot bash "$0" "$@"
 fi
