@@ -8,6 +8,7 @@
 // OpenGL library or its backup, spoil wininit.ini, touch what is not the
 // product's, leave a temporary file, or leave anything held.
 #include "fault_report.h"
+#include "tests/support/text_lines.h"
 #include "tests/unit/machine.h"
 
 #include <string.h>
@@ -525,19 +526,6 @@ std::string Shown(const std::string& text) {
 std::string ContentOf(const Tree& tree, const std::string& key) {
     auto found = tree.find(key);
     return found == tree.end() ? "<absent>" : found->second.directory ? "<directory>" : found->second.content;
-}
-
-// The lines of a text, each with its line end.
-Names Lines(const std::string& text) {
-    Names lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        end = end == std::string::npos ? text.size() : end + 1;
-        lines.push_back(text.substr(start, end - start));
-        start = end;
-    }
-    return lines;
 }
 
 // wininit.ini is either as it was or the old text with whole NUL= lines

@@ -8,6 +8,7 @@
 // persists), disk space, directory and file name (length-prefixed, any
 // bytes), then the old file's bytes.
 #include "fuzz_support.h"
+#include "tests/support/text_lines.h"
 
 #include "sim.h"
 #include "uninstaller/uninstall.h"
@@ -55,19 +56,6 @@ bool HeadsRenameSection(const std::string& line) {
 
 bool StartsWithBlankRun(const std::string& line) {
     return line.size() >= kBlankRun && TextStart(line) >= kBlankRun;
-}
-
-// The lines of text, each with its line feed (the last one may have none).
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        end = end == std::string::npos ? text.size() : end + 1;
-        lines.push_back(text.substr(start, end - start));
-        start = end;
-    }
-    return lines;
 }
 
 // The file the rewrite must produce: the entry at the end of the first
