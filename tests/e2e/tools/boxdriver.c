@@ -10,8 +10,15 @@
  * With BOXDRIVER_SHOTS naming a directory, each box is also saved there as
  * box-<n>.bmp before it is answered.
  * When the script runs out, a further box is answered with OK, else No,
- * else Cancel, and marked unscripted. */
+ * else Cancel, and marked unscripted.
+ *
+ * Before it answers a box, the driver waits (within the same time limit)
+ * until every program that the program under test started has ended, as a
+ * user reading the box gives them time to. Otherwise what those programs
+ * leave open when the program under test goes on would depend on how fast
+ * the machine happens to be. */
 #include <windows.h>
+#include <tlhelp32.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -168,6 +175,22 @@ static void SaveShot(HWND box, int number) {
     ReleaseDC(NULL, screen);
 }
 
+/* 1 when no running process names `parent` as the one that started it. */
+static int ChildrenEnded(DWORD parent) {
+    PROCESSENTRY32 entry;
+    int ended = 1;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    entry.dwSize = sizeof entry;
+    if (Process32First(snapshot, &entry)) {
+        do {
+            if (entry.th32ParentProcessID == parent && entry.th32ProcessID != parent) ended = 0;
+        } while (ended && Process32Next(snapshot, &entry));
+    }
+    CloseHandle(snapshot);
+    return ended;
+}
+
 static int HasButton(const struct Buttons* buttons, int id) {
     int i;
     for (i = 0; i < buttons->count; ++i)
@@ -184,7 +207,7 @@ int main(int argc, char** argv) {
     STARTUPINFOA startup;
     PROCESS_INFORMATION process;
     FILE* out;
-    int i, failed = 0, boxes = 0;
+    int i, failed = 0, boxes = 0, childrenRunning;
     DWORD start, exitCode = 0;
 
     if (argc < 5) {
@@ -213,6 +236,7 @@ int main(int argc, char** argv) {
 
     nextAnswer = answers;
     start = GetTickCount();
+    childrenRunning = 0;
     for (;;) {
         struct Find find;
         struct Buttons buttons;
@@ -223,7 +247,7 @@ int main(int argc, char** argv) {
 
         if (WaitForSingleObject(process.hProcess, 100) == WAIT_OBJECT_0) break;
         if (GetTickCount() - start > timeout) {
-            fprintf(out, "timeout\n");
+            fprintf(out, childrenRunning ? "timeout: a started program did not end\n" : "timeout\n");
             TerminateProcess(process.hProcess, 99);
             failed = 1;
             break;
@@ -232,6 +256,8 @@ int main(int argc, char** argv) {
         find.box = NULL;
         EnumWindows(FindBox, (LPARAM)&find);
         if (!find.box) continue;
+        childrenRunning = !ChildrenEnded(process.dwProcessId);
+        if (childrenRunning) continue;
         Sleep(200); /* let the box finish drawing its controls */
 
         title[0] = text[0] = 0;
