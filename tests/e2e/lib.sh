@@ -82,23 +82,28 @@ e2e_make_pristine() {
     touch "$pristine/.ready"
 }
 
-# A pristine prefix of the family (win98 or nt40), made once per build
-# directory and copied for each scenario. A lock keeps two tests from making
-# it at once.
+# The pristine prefix of the family in the build's e2e cache, made once per
+# build directory. A lock keeps two tests from making it at once.
+e2e_pristine_ready() {
+    local family=$1
+    (
+        flock -w 600 8 || e2e_fail "waiting for the prefix lock"
+        [ -f "$E2E_CACHE/pristine-$family/.ready" ] || e2e_make_pristine "$family" "$E2E_CACHE/pristine-$family"
+    ) 8>"$E2E_CACHE/prefix.lock"
+}
+
+# The scenario's prefix of the family (win98 or nt40): a copy of the
+# pristine one.
 e2e_prefix() {
     local family=$1
-    local pristine="$E2E_CACHE/pristine-$family"
     if [ -n "${WINE_VM_GUEST:-}" ] && [ -f "/run/disk/pristine-$family/.ready" ]; then
         # In the virtual machine: the pristine prefix in place, on a disk
         # whose changes are dropped when the machine stops.
         export WINEPREFIX="/run/disk/pristine-$family"
     else
-        (
-            flock -w 600 8 || e2e_fail "waiting for the prefix lock"
-            [ -f "$pristine/.ready" ] || e2e_make_pristine "$family" "$pristine"
-        ) 8>"$E2E_CACHE/prefix.lock"
+        e2e_pristine_ready "$family"
         export WINEPREFIX="$E2E_WORK/prefix"
-        cp -a "$pristine" "$WINEPREFIX"
+        cp -a "$E2E_CACHE/pristine-$family" "$WINEPREFIX"
     fi
     rm -f "$WINEPREFIX/.ready"
     E2E_FAMILY=$family

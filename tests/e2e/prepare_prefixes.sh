@@ -11,9 +11,6 @@ if "$E2E_VM" needed; then
 fi
 e2e_begin
 for family in win98 nt40; do
-    (
-        flock -w 600 8 || e2e_fail "waiting for the prefix lock"
-        [ -f "$E2E_CACHE/pristine-$family/.ready" ] || e2e_make_pristine "$family" "$E2E_CACHE/pristine-$family"
-    ) 8>"$E2E_CACHE/prefix.lock"
+    e2e_pristine_ready "$family"
     echo "pristine prefix $family ready"
 done
