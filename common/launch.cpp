@@ -3,9 +3,27 @@
 #include "platform.h"
 #include "text.h"
 
+static int HoldsCharacter(const char* text, char wanted) {
+    for (; *text; ++text)
+        if (*text == wanted) return 1;
+    return 0;
+}
+
+int IsFullPath(const char* path) {
+    char drive = path[0];
+    if (((drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z')) && path[1] == ':' && path[2] == '\\')
+        return 1;
+    return path[0] == '\\' && path[1] == '\\' && path[2] && path[2] != '\\';
+}
+
 int LaunchCommand(const char* directory, const char* program, const char* arguments) {
     char commandLine[COMMAND_LINE_SIZE];
-    int fits = ComposeText(commandLine, sizeof commandLine, directory, program, " ");
+    // The program part alone first, to look at it.
+    if (!ComposeText(commandLine, sizeof commandLine, directory, program, 0)) return 0;
+    if (!IsFullPath(commandLine) || HoldsCharacter(commandLine, '"')) return 0;
+    int quoted = HoldsCharacter(commandLine, ' ') || HoldsCharacter(commandLine, '\t');
+    int fits = ComposeText(commandLine, sizeof commandLine, quoted ? "\"" : "", directory, program);
+    fits = AppendText(commandLine, sizeof commandLine, quoted ? "\" " : " ") && fits;
     fits = AppendText(commandLine, sizeof commandLine, arguments) && fits;
     if (!fits) return 0;
     return WinExec(commandLine, SW_SHOW) > 31;

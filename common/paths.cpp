@@ -1,5 +1,8 @@
 #include "paths.h"
 
+#include "platform.h"
+#include "text.h"
+
 #include <string.h>
 
 // strlen that stops at size: the buffer may hold no terminator.
@@ -29,4 +32,10 @@ int DirectoryOfPath(const char* path, char* out, size_t size) {
     memcpy(out, path, length);
     out[length] = 0;
     return 1;
+}
+
+int JoinPath(char* out, const char* directory, const char* name) {
+    if (directory[0] && ComposeText(out, PATH_BUFFER_SIZE, directory, name, 0)) return 1;
+    out[0] = 0;
+    return 0;
 }

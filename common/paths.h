@@ -15,4 +15,10 @@ int ApplyTrailingBackslash(char* path, size_t size);
 // directory that does not fit leaves out empty and returns 0.
 int DirectoryOfPath(const char* path, char* out, size_t size);
 
+// out = directory + name in a path buffer (PATH_BUFFER_SIZE bytes). A path
+// that does not fit is not built (a cut path could name another file), nor
+// one from an empty directory (it would name a file in the current one):
+// out is then empty and the result 0.
+int JoinPath(char* out, const char* directory, const char* name);
+
 #endif

@@ -18,7 +18,10 @@ enum { LINE_PIECE_LIMIT = 254, ENTRY_BUFFER_SIZE = PATH_BUFFER_SIZE + 8, STREAM_
 static const char kRenameHeader[] = "[rename]";
 static const char kEntryStart[] = "NUL=";
 static const char kLineEnd[] = "\r\n";
-static const char kTempPrefix[] = "VTL";
+// Fixed names of the product's own beside wininit.ini: the new file while it
+// is written, and the old one while the new one takes its name.
+static const char kNewName[] = "wininit.vtn";
+static const char kAsideName[] = "wininit.vto";
 // Ctrl-Z ends the text for the programs that read the file at the start;
 // an entry after it would never be seen. What follows it is kept.
 static const char kEndOfText = 0x1A;
@@ -201,24 +204,46 @@ static int WriteNewWininit(const char* wininitPath, int exists, const char* newP
 
 // Windows 95 cannot replace a file in one step, and a copy over wininit.ini
 // would cut it short before writing it. So the complete new file takes the
-// name by renames within the Windows directory: the old file moves aside
-// to a fresh name, the new one takes its place, the old one is deleted;
-// should the new one not take its place, the old one moves back. A failure
-// at any step leaves the old file whole: in its place, or, should even the
-// move back fail, under the fresh name beside it. A stop between the
-// renames likewise leaves both files whole, side by side.
-static int PutInPlace(const char* wininitPath, int exists, const char* newPath, const char* windowsDir) {
+// name by renames within the Windows directory: the old file moves aside,
+// the new one takes its place, the old one is deleted; should the new one
+// not take its place, the old one moves back. The two names are fixed, so
+// that a run cut short between the renames leaves its files where the next
+// run finds them (RecoverWininit). A failure at any step leaves the old
+// file whole: in its place or, should even the move back fail, aside.
+static int PutInPlace(const char* wininitPath, int exists, const char* newPath, const char* asidePath) {
     if (!exists) return MoveFileA(newPath, wininitPath) != 0;
-    char oldPath[PATH_BUFFER_SIZE];
-    // The fresh name comes reserved by an empty file; the rename needs it free.
-    if (!GetTempFileNameA(windowsDir, kTempPrefix, 0, oldPath) || !DeleteFileA(oldPath)) return 0;
-    if (!MoveFileA(wininitPath, oldPath)) return 0;
+    if (!MoveFileA(wininitPath, asidePath)) return 0;
     if (!MoveFileA(newPath, wininitPath)) {
-        MoveFileA(oldPath, wininitPath);
+        MoveFileA(asidePath, wininitPath);
         return 0;
     }
-    DeleteFileA(oldPath);
+    DeleteFileA(asidePath);
     return 1;
+}
+
+// The new file's name and the old one's while it is moved aside, beside
+// wininit.ini.
+static int WorkPaths(const char* wininitPath, char* newPath, char* asidePath) {
+    char windowsDir[PATH_BUFFER_SIZE];
+    return DirectoryOfPath(wininitPath, windowsDir, sizeof windowsDir) && windowsDir[0] &&
+           JoinPath(newPath, windowsDir, kNewName) && JoinPath(asidePath, windowsDir, kAsideName);
+}
+
+static int Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+void RecoverWininit(const char* wininitPath) {
+    char newPath[PATH_BUFFER_SIZE], asidePath[PATH_BUFFER_SIZE];
+    if (!WorkPaths(wininitPath, newPath, asidePath)) return;
+    if (Exists(asidePath)) {
+        // Cut short after the old file moved aside: without wininit.ini it
+        // goes back; with it, the new one had taken its place.
+        if (!Exists(wininitPath))
+            MoveFileA(asidePath, wininitPath);
+        else
+            DeleteFileA(asidePath);
+    }
+    // A new file that never took the name: the old one stands.
+    if (Exists(newPath)) DeleteFileA(newPath);
 }
 
 // No file name holds a control character; in an entry a line end would
@@ -230,20 +255,21 @@ static int HoldsControlCharacter(const char* text) {
 }
 
 bool ScheduleDeleteAtBoot(const char* wininitPath, const char* directory, const char* fileName) {
-    char path[PATH_BUFFER_SIZE], entry[ENTRY_BUFFER_SIZE], windowsDir[PATH_BUFFER_SIZE];
+    char path[PATH_BUFFER_SIZE], entry[ENTRY_BUFFER_SIZE], newPath[PATH_BUFFER_SIZE], asidePath[PATH_BUFFER_SIZE];
     // A path cut to fit its buffer could name another file.
     if (!ComposeText(path, sizeof path, directory, fileName, 0) ||
         !ComposeText(entry, sizeof entry, kEntryStart, path, kLineEnd) || HoldsControlCharacter(path))
         return false;
-    if (!DirectoryOfPath(wininitPath, windowsDir, sizeof windowsDir) || !windowsDir[0]) return false;
+    if (!WorkPaths(wininitPath, newPath, asidePath)) return false;
+    // What a run cut short left is put right first: the old text may be
+    // aside, and the new file's name is about to be used.
+    RecoverWininit(wininitPath);
     int exists = _access(wininitPath, 0) == 0;
     // A read-only wininit.ini is not replaced.
     if (exists && _access(wininitPath, 6) != 0) return false;
     // Written beside wininit.ini, not in the current directory, which may be
     // read-only or on another drive.
-    char newPath[PATH_BUFFER_SIZE];
-    if (!GetTempFileNameA(windowsDir, kTempPrefix, 0, newPath)) return false;
-    if (WriteNewWininit(wininitPath, exists, newPath, entry) && PutInPlace(wininitPath, exists, newPath, windowsDir))
+    if (WriteNewWininit(wininitPath, exists, newPath, entry) && PutInPlace(wininitPath, exists, newPath, asidePath))
         return true;
     DeleteFileA(newPath);
     return false;

@@ -1,5 +1,6 @@
 // The uninstaller's entry and its removal sequence, in one fixed order.
 #include "../common/launch.h"
+#include "../common/paths.h"
 #include "../common/registry.h"
 #include "../common/text.h"
 #include "install_dir_guard.h"
@@ -42,22 +43,6 @@ void ShowFatal(const char* text) {
     ExitProcess(1);
 }
 
-// A path that does not fit is not built: a cut path could name another file.
-static int JoinPath(char* out, const char* directory, const char* name) {
-    if (!directory[0]) {
-        out[0] = 0;
-        return 0;
-    }
-    if (ComposeText(out, PATH_BUFFER_SIZE, directory, name, 0)) return 1;
-    out[0] = 0;
-    return 0;
-}
-
-static void DeleteProductFile(const char* directory, const char* name) {
-    char path[PATH_BUFFER_SIZE];
-    if (JoinPath(path, directory, name)) DeleteFileA(path);
-}
-
 // The 95/98 family deletes what wininit.ini's [rename] section names at the
 // next start; NT ignores that file and keeps its own list.
 static void ScheduleDeletionAtRestart(const char* directory, const char* name) {
@@ -77,12 +62,26 @@ static void StartInstallersUninstaller() {
 
 static void DeleteProductKeys() {
     HKEY parent;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Quillon Software", 0, KEY_ALL_ACCESS, &parent) !=
-        ERROR_SUCCESS)
-        return;
-    RegDeleteKeyTree(parent, "Vantrell");
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductKeyParent, 0, KEY_ALL_ACCESS, &parent) != ERROR_SUCCESS) return;
+    RegDeleteKeyTree(parent, kProductKeyName);
     RegDeleteKeyTree(parent, "LtxCplCmd");
     RegCloseKey(parent);
+}
+
+// The installer's files mark the install directory as the product's (see
+// InstallDirIsRemovable): they go last, so that a run cut short while the
+// directory is emptied still finds it the product's when run again. A
+// backup still here is the only copy of the platform's library (it goes
+// once the library is restored and the keys are gone): it stays for the
+// user to put back by hand.
+static void RemoveInstallDirectory() {
+    static const char* const kKeepBackup[] = {"opengl32.sav", 0};
+    static const char* const kKeepBackupAndMarks[] = {"opengl32.sav", "install.log", "uninstal.000", 0};
+    const char* installDir = UninstallPaths.InstallDir;
+    RemoveDirectoryTree(installDir, kKeepBackupAndMarks);
+    DeleteProductFile(installDir, "install.log");
+    DeleteProductFile(installDir, "uninstal.000");
+    RemoveDirectoryTree(installDir, kKeepBackup);
 }
 
 static void RemoveAppletFile() {
@@ -113,6 +112,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int) {
 
     if (MessageBoxA(0, kConfirmText, kConfirmTitle, kConfirmStyle) != IDYES) return 0;
 
+    // The 95/98 family's boot-time list first: a run cut short while it
+    // replaced wininit.ini may have left the old one aside.
+    if (!paths.IsWindowsNT) RecoverWininit(paths.WininitPath);
+
     int restore = !EqualsIgnoringCase(tail ? tail : "", kNoRenameOption);
     if (restore && !RestoreSystemOpenGL()) {
         char text[1024];
@@ -122,6 +125,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int) {
 
     StartInstallersUninstaller();
     DeleteProductKeys();
+    if (restore) DeleteBackupOnceRestored();
 
     char driverDir[PATH_BUFFER_SIZE];
     if (JoinPath(driverDir, paths.SystemDir, "corelay\\")) RemoveDirectoryTree(driverDir);
@@ -130,9 +134,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int) {
 
     RemoveAppletFile();
 
-    // A backup still here is the only copy of the platform's library (the
-    // restore deletes it once it is in place): it stays for the user to put
-    // back by hand.
-    if (removeInstallDir) RemoveDirectoryTree(paths.InstallDir, "opengl32.sav");
+    if (removeInstallDir) RemoveInstallDirectory();
     return 0;
 }

@@ -22,10 +22,11 @@ static int RemoveEmptyDirectory(const char* directory) {
     return RemoveDirectoryA(path) != 0;
 }
 
-static void RemoveEntriesOnce(const char* directory, const char* pattern, const char* keepName, RemovalPass* pass);
+static void RemoveEntriesOnce(const char* directory, const char* pattern, const char* const* keepNames,
+                              RemovalPass* pass);
 
 // Returns whether the directory itself was removed.
-static int RemoveTree(const char* directory, const char* keepName) {
+static int RemoveTree(const char* directory, const char* const* keepNames) {
     char pattern[PATH_BUFFER_SIZE];
     if (!directory[0]) return 0;
     if (!ComposeText(pattern, sizeof pattern, directory, "*.*", 0)) return RemoveEmptyDirectory(directory);
@@ -38,32 +39,51 @@ static int RemoveTree(const char* directory, const char* keepName) {
     // linear in the number of entries.
     for (;;) {
         RemovalPass pass = {0, 0};
-        RemoveEntriesOnce(directory, pattern, keepName, &pass);
+        RemoveEntriesOnce(directory, pattern, keepNames, &pass);
         if (RemoveEmptyDirectory(directory)) return 1;
         if (pass.stayed || !pass.removed) return 0;
     }
 }
 
-static void RemoveEntriesOnce(const char* directory, const char* pattern, const char* keepName, RemovalPass* pass) {
+static int IsKept(const char* name, const char* const* keepNames) {
+    for (; keepNames && *keepNames; ++keepNames)
+        if (EqualsIgnoringCase(name, *keepNames)) return 1;
+    return 0;
+}
+
+// A link (junction, directory symbolic link, mount point, file symbolic
+// link) goes as a link: what it points to is not the product's, and may be
+// the tree's own parent. A directory link is removed as a directory, which
+// takes the link alone; where the platform shows a link to a directory but
+// takes it only as a file, it is deleted as one.
+static int RemoveLink(const char* path, int isDirectory) {
+    if (!isDirectory) return DeleteFileA(path) != 0;
+    return RemoveEmptyDirectory(path) || DeleteFileA(path) != 0;
+}
+
+static void RemoveEntriesOnce(const char* directory, const char* pattern, const char* const* keepNames, RemovalPass* pass) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern, &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
         const char* name = found.cFileName;
-        int isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        DWORD attributes = found.dwFileAttributes;
+        int isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (IsDotEntry(name)) continue;
-        int kept = !isDirectory && keepName && EqualsIgnoringCase(name, keepName);
+        int kept = !isDirectory && IsKept(name, keepNames);
         int gone = 0;
         char path[PATH_BUFFER_SIZE];
         // An entry whose path does not fit the buffer cannot be named: it stays.
         if (!kept && ComposeText(path, sizeof path, directory, name, 0)) {
-            if (isDirectory) {
+            if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                gone = RemoveLink(path, isDirectory);
+            } else if (isDirectory) {
                 gone = ApplyTrailingBackslash(path, sizeof path) && RemoveTree(path, 0);
             } else {
                 // Read-only, hidden and system files go too: their
                 // attributes are cleared first. The listing tells which
                 // files have any, which spares the other files a call.
-                if (found.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+                if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
                     SetFileAttributesA(path, 0);
                 gone = DeleteFileA(path) != 0;
             }
@@ -76,4 +96,4 @@ static void RemoveEntriesOnce(const char* directory, const char* pattern, const 
     FindClose(search);
 }
 
-void RemoveDirectoryTree(const char* directory, const char* keepName) { RemoveTree(directory, keepName); }
+void RemoveDirectoryTree(const char* directory, const char* const* keepNames) { RemoveTree(directory, keepNames); }

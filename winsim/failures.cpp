@@ -19,6 +19,8 @@ std::map<std::string, int> callCounts;
 std::vector<std::string> callOrder;
 std::vector<SimCall> callLog;
 bool logging = false;
+long long callsMade = 0;
+long long stopAt = -1;  // callsMade at which the next call does not happen
 
 }  // namespace
 
@@ -43,7 +45,16 @@ const std::vector<SimCall>& SimCallLog() { return callLog; }
 
 bool SimFailHere(const char* op, const std::string& subject) { return SimFailHere(op, subject.c_str()); }
 
+void SimStopProcessNow();
+
+void SimStopAfterCalls(long long calls) { stopAt = calls < 0 ? -1 : callsMade + calls; }
+
 bool SimFailHere(const char* op, const char* subject) {
+    if (stopAt >= 0 && callsMade == stopAt) {
+        stopAt = -1;
+        SimStopProcessNow();
+    }
+    ++callsMade;
     if (callCounts[op]++ == 0) callOrder.push_back(op);
     if (logging) callLog.push_back(SimCall{op, subject ? subject : ""});
     bool fail = false;
@@ -76,6 +87,7 @@ bool SimFailHere(const char* op, const char* subject) {
 }
 
 void SimFailuresReset() {
+    stopAt = -1;
     failures.clear();
     callCounts.clear();
     callOrder.clear();

@@ -36,9 +36,26 @@ uintptr_t nextSearch = 0x1000;
 
 bool HostStat(const std::string& host, struct stat* st) { return lstat(host.c_str(), st) == 0; }
 
+// A link to a directory counts as one: listing through it reaches the target.
 bool HostIsDir(const std::string& host) {
     struct stat st;
-    return HostStat(host, &st) && S_ISDIR(st.st_mode);
+    return stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool HostIsLink(const std::string& host) {
+    struct stat st;
+    return HostStat(host, &st) && S_ISLNK(st.st_mode);
+}
+
+// A link's kind as it was made; a link the simulation did not make is a
+// directory link when it points to a directory.
+bool IsDirectoryLink(const std::string& key, const std::string& host) {
+    auto found = fileState.links.find(key);
+    return found != fileState.links.end() ? found->second : HostIsDir(host);
+}
+
+DWORD LinkAttributes(const std::string& key, const std::string& host) {
+    return FILE_ATTRIBUTE_REPARSE_POINT | (IsDirectoryLink(key, host) ? FILE_ATTRIBUTE_DIRECTORY : 0);
 }
 
 // The entry of hostDir whose name equals name case-insensitively. A name
@@ -81,6 +98,12 @@ DWORD InUseError(const std::string& key) {
 }
 
 void ForgetBelow(const std::string& key) {
+    for (auto it = fileState.links.begin(); it != fileState.links.end();) {
+        if (it->first == key || it->first.compare(0, key.size() + 1, key + "\\") == 0)
+            it = fileState.links.erase(it);
+        else
+            ++it;
+    }
     for (auto* table : {&fileState.attributes, &fileState.inUse}) {
         for (auto it = table->begin(); it != table->end();) {
             if (it->first == key || it->first.compare(0, key.size() + 1, key + "\\") == 0)
@@ -133,6 +156,8 @@ void SimFilesReset(const std::string& root) {
     pending.clear();
     searches.clear();
 }
+
+void SimFilesEndProcess() { searches.clear(); }
 
 void SimSetCurrentDirectory(const char* path) { currentDir = path; }
 
@@ -258,7 +283,23 @@ DWORD SimAttributes(const char* path) {
     if (!SimResolve(path, &resolved) || !HostStat(resolved.host, &st)) return INVALID_FILE_ATTRIBUTES;
     DWORD attributes = StoredAttributes(resolved.key);
     if (S_ISDIR(st.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
+    if (S_ISLNK(st.st_mode)) attributes |= LinkAttributes(resolved.key, resolved.host);
     return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+bool SimCreateLink(const char* linkPath, const char* targetPath, bool directoryLink) {
+    SimPath link, target;
+    if (!SimResolve(linkPath, &link) || !SimResolve(targetPath, &target)) return false;
+    std::error_code error;
+    std::filesystem::create_directories(link.host.substr(0, link.host.rfind('/')), error);
+    if (symlink(target.host.c_str(), link.host.c_str()) != 0) return false;
+    fileState.links[link.key] = directoryLink;
+    return true;
+}
+
+bool SimIsLink(const char* path) {
+    SimPath resolved;
+    return SimResolve(path, &resolved) && HostIsLink(resolved.host);
 }
 
 void SimSetInUse(const char* path, DWORD error) {
@@ -307,7 +348,8 @@ BOOL WINAPI DeleteFileA(LPCSTR path) {
         SetPathError(resolved);
         return FALSE;
     }
-    if (S_ISDIR(st.st_mode) || (StoredAttributes(resolved.key) & FILE_ATTRIBUTE_READONLY)) {
+    bool directoryLink = S_ISLNK(st.st_mode) && IsDirectoryLink(resolved.key, resolved.host);
+    if (S_ISDIR(st.st_mode) || directoryLink || (StoredAttributes(resolved.key) & FILE_ATTRIBUTE_READONLY)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
@@ -363,6 +405,19 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR path) {
     if (!SimResolve(path, &resolved)) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return FALSE;
+    }
+    if (HostIsLink(resolved.host)) {
+        // A directory link goes alone, whatever its target holds.
+        if (!IsDirectoryLink(resolved.key, resolved.host)) {
+            SetLastError(ERROR_DIRECTORY);
+            return FALSE;
+        }
+        if (unlink(resolved.host.c_str()) != 0) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        ForgetBelow(resolved.key);
+        return TRUE;
     }
     if (!HostIsDir(resolved.host)) {
         SetPathError(resolved);
@@ -429,10 +484,13 @@ HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA found) {
         if (!Matches(namePattern.c_str(), name.c_str())) continue;
         struct stat st;
         if (fstatat(dirfd(listing), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-        DWORD attributes = StoredAttributes(dir.key + "\\" + SimUpper(name));
+        std::string key = dir.key + "\\" + SimUpper(name);
+        DWORD attributes = StoredAttributes(key);
         if (S_ISDIR(st.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
+        if (S_ISLNK(st.st_mode)) attributes |= LinkAttributes(key, dir.host + "/" + name);
         if (!attributes) attributes = FILE_ATTRIBUTE_NORMAL;
-        search->entries.push_back(MakeFindData(name, attributes, S_ISDIR(st.st_mode) ? 0 : (uint64_t)st.st_size));
+        bool sized = S_ISREG(st.st_mode);
+        search->entries.push_back(MakeFindData(name, attributes, sized ? (uint64_t)st.st_size : 0));
     }
     if (listing) closedir(listing);
     if (search->entries.empty()) {

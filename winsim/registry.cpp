@@ -136,6 +136,8 @@ void SetValue(Key& key, const char* name, DWORD type, const std::string& data) {
 
 }  // namespace
 
+void SimRegistryEndProcess() { handles.clear(); }
+
 void SimRegistryReset() {
     handles.clear();
     for (int i = 0; i < 4; ++i) roots[i] = NewKey("", nullptr);

@@ -122,6 +122,16 @@ HANDLE NewToken(bool impersonation, DWORD access) {
 
 }  // namespace
 
+void SimSecurityEndProcess() {
+    for (auto& block : localBlocks) free(block.first);
+    for (void* sid : sids) free(sid);
+    localBlocks.clear();
+    sids.clear();
+    descriptors.clear();
+    tokens.clear();
+    impersonating = false;
+}
+
 void SimSecurityReset() {
     for (auto& block : localBlocks) free(block.first);
     for (void* sid : sids) free(sid);

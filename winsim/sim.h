@@ -43,6 +43,14 @@ DWORD SimAttributes(const char* path);  // INVALID_FILE_ATTRIBUTES when absent
 // what the platform reports (ERROR_ACCESS_DENIED for a loaded library or a
 // running program, ERROR_SHARING_VIOLATION for an open file). 0 frees it.
 void SimSetInUse(const char* path, DWORD error);
+// A link at linkPath (parents created) to targetPath, which need not exist:
+// as a directory link (a junction, a directory symbolic link) it is listed
+// with FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, otherwise as
+// a file link with FILE_ATTRIBUTE_REPARSE_POINT. Opening, listing and
+// deleting through it reach the target; RemoveDirectoryA of a directory
+// link and DeleteFileA of a file link remove the link alone.
+bool SimCreateLink(const char* linkPath, const char* targetPath, bool directoryLink);
+bool SimIsLink(const char* path);
 // Every file and directory below path, as Windows paths relative to it,
 // directories with a trailing backslash, sorted case-insensitively.
 std::vector<std::string> SimListTree(const char* path);
@@ -99,9 +107,16 @@ const std::vector<SimMessageBox>& SimMessageBoxes();
 int SimUnansweredMessageBoxes();
 
 // Started processes
+// Every start is recorded with the program file the platform takes from the
+// command line as it does: a program path in double quotes as it stands;
+// an unquoted one from the shortest run of words up to a blank that names
+// a file, each tried also with ".exe" added ("C:\Program Files\X\a.000 /S"
+// tries C:\Program, C:\Program.exe, then C:\Program Files\X\a.000).
+// Empty when no file matches; the start then fails.
 struct SimLaunch {
     std::string commandLine;
     UINT show;
+    std::string program;
 };
 const std::vector<SimLaunch>& SimLaunches();
 
@@ -125,6 +140,19 @@ struct SimCall {
 };
 void SimLogCalls(bool on);
 const std::vector<SimCall>& SimCallLog();
+
+// A run cut short, as a power loss or a killed process cuts it: once calls
+// more counted calls have been made from now on, the next one does not
+// happen; the process stops there (through the armed exit trap, with
+// SimExited() true and SimStopped() true). Then SimEndProcess() drops what
+// only the process held: the C library's unwritten bytes and its streams,
+// its heap, searches, registry handles, tokens, impersonation and security
+// blocks, and the records of boxes, starts and calls. The machine stays:
+// files, links, attributes, files in use, the registry, the deletions at
+// restart, directories and the family.
+void SimStopAfterCalls(long long calls);
+bool SimStopped();
+void SimEndProcess();
 
 // ExitProcess jumps to the armed trap instead of ending the test process.
 // Use SIM_RUN_TRAPPING_EXIT.

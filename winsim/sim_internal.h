@@ -31,6 +31,7 @@ struct SimFileState {
     std::map<std::string, DWORD> attributes;  // by key: read-only, hidden, system
     std::map<std::string, DWORD> inUse;       // by key: error a deletion reports
     std::map<std::string, int> openStreams;   // by key: the C library's streams open on it
+    std::map<std::string, bool> links;        // by key: links, true for a directory link
 };
 SimFileState& SimFiles();
 // The error that deleting or renaming the file reports while it is in use

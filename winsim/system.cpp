@@ -22,6 +22,7 @@ struct SystemState {
     jmp_buf trap;
     bool trapArmed;
     bool exited;
+    bool stopped;
     int exitCode;
 };
 
@@ -86,8 +87,37 @@ void SimSystemReset() {
     state.lastError = 0;
     state.trapArmed = false;
     state.exited = false;
+    state.stopped = false;
     state.exitCode = 0;
 }
+
+void SimSecurityEndProcess();
+void SimRegistryEndProcess();
+void SimFilesEndProcess();
+
+void SimEndProcess() {
+    SimFailuresReset();
+    SimCrtReset();
+    SimSecurityEndProcess();
+    SimRegistryEndProcess();
+    SimFilesEndProcess();
+    SimUiReset();
+    state.stopped = false;
+}
+
+// The stop of SimStopAfterCalls: the process ends between two calls.
+void SimStopProcessNow() {
+    state.exited = true;
+    state.stopped = true;
+    state.exitCode = -2;
+    if (state.trapArmed) {
+        state.trapArmed = false;
+        longjmp(state.trap, 1);
+    }
+    abort();  // a stop outside a trapped run
+}
+
+bool SimStopped() { return state.stopped; }
 
 void SimReset(const std::string& hostRoot) {
     SimFailuresReset();
@@ -117,7 +147,7 @@ void SimAddShortName(const char* longPath, const char* shortPath) {
 jmp_buf* SimExitTrap() { return &state.trap; }
 void SimArmExitTrap(bool armed) {
     state.trapArmed = armed;
-    if (armed) state.exited = false;
+    if (armed) state.exited = state.stopped = false;
 }
 bool SimExited() { return state.exited; }
 int SimExitCode() { return state.exitCode; }

@@ -3,6 +3,7 @@
 #include "sim_internal.h"
 
 #include <deque>
+#include <sys/stat.h>
 
 namespace {
 
@@ -10,6 +11,35 @@ std::deque<int> answers;
 std::vector<SimMessageBox> boxes;
 std::vector<SimLaunch> launches;
 int unanswered;
+
+bool IsFile(const std::string& path) {
+    SimPath resolved;
+    struct stat st;
+    return SimResolve(path.c_str(), &resolved) && stat(resolved.host.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The candidate itself, or with ".exe" added when its last name has no
+// extension, as the platform looks for it.
+std::string ProgramFile(const std::string& candidate) {
+    if (candidate.empty()) return "";
+    if (IsFile(candidate)) return candidate;
+    size_t name = candidate.find_last_of('\\');
+    name = name == std::string::npos ? 0 : name + 1;
+    if (candidate.find('.', name) == std::string::npos && IsFile(candidate + ".exe")) return candidate + ".exe";
+    return "";
+}
+
+std::string ProgramOf(const std::string& line) {
+    if (!line.empty() && line[0] == '"') {
+        size_t end = line.find('"', 1);
+        return ProgramFile(line.substr(1, end == std::string::npos ? std::string::npos : end - 1));
+    }
+    for (size_t at = 0;; ++at) {
+        at = line.find_first_of(" \t", at);
+        std::string found = ProgramFile(line.substr(0, at));
+        if (!found.empty() || at == std::string::npos) return found;
+    }
+}
 
 }  // namespace
 
@@ -45,8 +75,9 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR title, UINT style) {
 
 UINT WINAPI WinExec(LPCSTR commandLine, UINT show) {
     if (SimFailHere("WinExec", commandLine)) return ERROR_FILE_NOT_FOUND;  // values below 32 report failure
-    launches.push_back(SimLaunch{commandLine ? commandLine : "", show});
-    return 33;
+    std::string line = commandLine ? commandLine : "";
+    launches.push_back(SimLaunch{line, show, ProgramOf(line)});
+    return launches.back().program.empty() ? ERROR_FILE_NOT_FOUND : 33;
 }
 
 }  // extern "C"

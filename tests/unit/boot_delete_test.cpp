@@ -144,7 +144,6 @@ const long long kOneByteShort = -2;
 void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
 
 const FailureCase kFailures[] = {
-    {"no temporary name", "GetTempFileNameA", 1, -1},
     {"temporary file cannot be opened", "fopen", 1, -1},
     {"wininit.ini cannot be opened", "fopen", 2, -1},
     {"read fails midway", "fread", 2, -1},
@@ -153,7 +152,6 @@ const FailureCase kFailures[] = {
     {"disk full midway", nullptr, 0, 10000},
     {"disk full by one byte", nullptr, 0, kOneByteShort},
     {"close fails", "fclose", 0, -1},
-    {"no name to move the old file to", "GetTempFileNameA", 2, -1},
     {"old file cannot move aside", "MoveFileA", 1, -1},
     {"new file cannot take its place", "MoveFileA", 2, -1},
 };
@@ -179,6 +177,49 @@ TEST_P(WininitFailureTest, OldFileStaysWholeAndNoTemporaryFileIsLeft) {
     EXPECT_TRUE(old == Wininit()) << "wininit.ini changed";
     ExpectNoTemporaryFiles(true);
     ExpectNothingHeld();
+}
+
+// What a replacement cut short leaves beside wininit.ini (the new file
+// while written, the old one moved aside) is put right before the entry is
+// made: the old text is never lost and no file of the replacement stays.
+struct LeftoverCase {
+    const char* name;
+    const char* wininit;  // 0: absent
+    const char* newFile;  // wininit.vtn; 0: absent
+    const char* aside;    // wininit.vto; 0: absent
+    bool asideHeld;       // the aside file cannot be deleted or moved
+    bool entered;
+    const char* after;  // wininit.ini afterwards, before the entry
+};
+
+TEST_F(BootDeleteTest, WhatAReplacementCutShortLeftIsPutRightFirst) {
+    const char* old = "[boot]\r\nshell=x\r\n[rename]\r\nNUL=C:\\OLD.TXT\r\n";
+    const char* newer = "[boot]\r\nshell=x\r\n[rename]\r\nNUL=C:\\OLD.TXT\r\nNUL=C:\\A.TXT\r\n";
+    const LeftoverCase cases[] = {
+        {"new file half written", old, "[boot]\r\nsh", 0, false, true, old},
+        {"old file aside, new one not yet in place", 0, newer, old, false, true, old},
+        {"old file aside, new one in place", newer, 0, old, false, true, newer},
+        {"old file aside, nothing else", 0, 0, old, false, true, old},
+        {"old file aside and held", newer, 0, old, true, false, newer},
+    };
+    for (const LeftoverCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimReset(SimulatedDrivesRoot());
+        if (c.wininit) SimWriteFile(kWininit, c.wininit);
+        if (c.newFile) SimWriteFile("C:\\WINDOWS\\WININIT.VTN", c.newFile);
+        if (c.aside) SimWriteFile("C:\\WINDOWS\\wininit.vto", c.aside);
+        if (c.asideHeld) SimSetInUse("C:\\WINDOWS\\wininit.vto", ERROR_SHARING_VIOLATION);
+        EXPECT_EQ(c.entered, ScheduleDeleteAtBoot(kWininit, kSystemDir, kApplet));
+        std::string expected = c.after;
+        if (c.entered) expected += kEntry;
+        EXPECT_EQ(expected, Wininit());
+        if (c.asideHeld) {
+            EXPECT_EQ((Names{"SYSTEM\\", "wininit.ini", "wininit.vto"}), SimListTree("C:\\WINDOWS"));
+        } else {
+            ExpectNoTemporaryFiles(true);
+        }
+        ExpectNothingHeld();
+    }
 }
 
 TEST_F(BootDeleteTest, AbsentFileStaysAbsentWhenTheNewOneCannotBePutInPlace) {

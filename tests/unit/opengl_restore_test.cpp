@@ -51,7 +51,9 @@ TEST_F(RestoreTest, PutsTheBackupInPlaceAndDeletesTheProductsFiles) {
     EXPECT_EQ(1, Restore());
     EXPECT_FALSE(SimExited());
     EXPECT_EQ(kOriginalOpenGL, Content(kLibrary));
-    for (const char* gone : {"C:\\Program Files\\Vantrell\\opengl32.sav", "C:\\Program Files\\Vantrell\\opengl32.fxa",
+    // The backup waits for the product's keys to go (DeleteBackupOnceRestored).
+    EXPECT_EQ(kOriginalOpenGL, Content(kBackup));
+    for (const char* gone : {"C:\\Program Files\\Vantrell\\opengl32.fxa",
                              "C:\\Program Files\\Vantrell\\opengl32.fxb", "C:\\WINDOWS\\SYSTEM\\tavrix.vxd",
                              "C:\\WINDOWS\\SYSTEM\\lentix.dll"})
         EXPECT_FALSE(SimExists(gone)) << gone;
@@ -83,7 +85,7 @@ TEST_F(RestoreTest, FailedDeletionsOfTheProductsFilesAreIgnored) {
 // treated as absent, so nothing replaces the library, and then it must not
 // be deleted with the product's files, or the platform's library is lost.
 TEST_F(RestoreTest, BackupThatTheAccessTestDoesNotShowIsKept) {
-    SimFailCall("_access", ERROR_ACCESS_DENIED, 3);  // library exists, writable, backup exists
+    SimFailCall("_access", ERROR_ACCESS_DENIED, 2);  // library exists, backup exists
     EXPECT_EQ(1, Restore());
     EXPECT_EQ("<absent>", Content(kLibrary));
     EXPECT_EQ(kOriginalOpenGL, Content(kBackup));
@@ -92,7 +94,7 @@ TEST_F(RestoreTest, BackupThatTheAccessTestDoesNotShowIsKept) {
     ExpectNothingHeld();
 }
 
-enum Arrangement { LIBRARY_ABSENT, LIBRARY_READ_ONLY, LIBRARY_IN_USE, FAIL_OP, DISK_FULL };
+enum Arrangement { LIBRARY_READ_ONLY, LIBRARY_IN_USE, FAIL_OP, DISK_FULL };
 
 struct FailureCase {
     const char* name;
@@ -105,13 +107,12 @@ struct FailureCase {
 };
 
 const FailureCase kFailures[] = {
-    {"library absent", LIBRARY_ABSENT, nullptr, 0, 0, false, nullptr},
     {"library read-only", LIBRARY_READ_ONLY, nullptr, 0, 0, false, kProductOpenGL},
     {"library cannot be deleted", LIBRARY_IN_USE, nullptr, 0, 0, true, kProductOpenGL},
-    {"no temporary name", FAIL_OP, "GetTempFileNameA", 1, 0, false, kProductOpenGL},
-    {"backup cannot be opened", FAIL_OP, "fopen", 1, 0, false, kProductOpenGL},
-    {"copy cannot be opened", FAIL_OP, "fopen", 2, 0, false, kProductOpenGL},
-    {"backup cannot be read", FAIL_OP, "fread", 1, 0, false, kProductOpenGL},
+    // The comparison of library and backup opens and reads each once first.
+    {"backup cannot be opened", FAIL_OP, "fopen", 3, 0, false, kProductOpenGL},
+    {"copy cannot be opened", FAIL_OP, "fopen", 4, 0, false, kProductOpenGL},
+    {"backup cannot be read", FAIL_OP, "fread", 3, 0, false, kProductOpenGL},
     {"copy cannot be written", FAIL_OP, "fwrite", 1, 0, false, kProductOpenGL},
     {"disk full", DISK_FULL, nullptr, 0, 0, false, kProductOpenGL},
     {"copy cannot take the library's name", FAIL_OP, "MoveFileA", 1, 0, false, nullptr},
@@ -131,9 +132,6 @@ INSTANTIATE_TEST_SUITE_P(Failures, RestoreFailureTest, ::testing::ValuesIn(kFail
 
 TEST_P(RestoreFailureTest, NeverLeavesAPartialLibraryAndKeepsTheBackup) {
     const FailureCase& c = GetParam();
-    if (c.arrangement == LIBRARY_ABSENT) {
-        ASSERT_TRUE(DeleteFileA(kLibrary));
-    }
     if (c.arrangement == LIBRARY_READ_ONLY) SimSetAttributes(kLibrary, FILE_ATTRIBUTE_READONLY);
     if (c.arrangement == LIBRARY_IN_USE) SimSetInUse(kLibrary, ERROR_ACCESS_DENIED);
     if (c.arrangement == DISK_FULL) SimSetDiskSpace(5);
@@ -147,7 +145,7 @@ TEST_P(RestoreFailureTest, NeverLeavesAPartialLibraryAndKeepsTheBackup) {
     EXPECT_EQ(kOriginalOpenGL, Content(kBackup));
     EXPECT_EQ(installBefore, SimListTree("C:\\Program Files\\Vantrell"));
     Names systemAfter = systemBefore;
-    if (c.library == nullptr && c.arrangement != LIBRARY_ABSENT)
+    if (c.library == nullptr)
         systemAfter.erase(std::find(systemAfter.begin(), systemAfter.end(), "opengl32.dll"));
     EXPECT_EQ(systemAfter, SimListTree("C:\\WINDOWS\\SYSTEM")) << "a temporary file stayed, or a file went";
     if (c.exits) {
@@ -161,6 +159,105 @@ TEST_P(RestoreFailureTest, NeverLeavesAPartialLibraryAndKeepsTheBackup) {
         EXPECT_TRUE(SimMessageBoxes().empty());
     }
     ExpectNothingHeld();
+}
+
+// The machine as a run cut short, or a complete one, may leave it: the
+// library is deleted only while it is known to be the product's, and the
+// platform's library is never lost.
+struct StateCase {
+    const char* name;
+    const char* library;  // opengl32.dll before; 0: absent
+    const char* backup;   // opengl32.sav before; 0: absent
+    bool productKey;      // the product's key still exists
+    bool staleCopy;       // a staged copy left by a run cut short
+    int result;
+    const char* libraryAfter;  // 0: absent
+};
+
+TEST_F(RestoreTest, EveryStateARunCanLeaveKeepsThePlatformsLibrary) {
+    const StateCase cases[] = {
+        {"installed", kProductOpenGL, kOriginalOpenGL, true, false, 1, kOriginalOpenGL},
+        {"installed, stale staged copy", kProductOpenGL, kOriginalOpenGL, true, true, 1, kOriginalOpenGL},
+        {"restored, keys not yet deleted", kOriginalOpenGL, kOriginalOpenGL, true, false, 1, kOriginalOpenGL},
+        {"restored, keys deleted", kOriginalOpenGL, kOriginalOpenGL, false, false, 1, kOriginalOpenGL},
+        {"library deleted, not yet replaced", 0, kOriginalOpenGL, true, true, 1, kOriginalOpenGL},
+        {"completely removed", kOriginalOpenGL, 0, false, false, 1, kOriginalOpenGL},
+        {"completely removed, no library", 0, 0, false, false, 1, 0},
+        {"no backup from the start", kProductOpenGL, 0, true, false, 1, 0},
+        {"no backup, library already deleted", 0, 0, true, false, 1, 0},
+        {"-norename run before, keys gone", kProductOpenGL, kOriginalOpenGL, false, false, 1, kOriginalOpenGL},
+    };
+    for (const StateCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimReset(SimulatedDrivesRoot());
+        InstallProduct(SimWindows98);
+        ASSERT_TRUE(FillUninstallPaths(SimMainModule()));
+        DeleteFileA(kLibrary);
+        DeleteFileA(kBackup);
+        if (c.library) SimWriteFile(kLibrary, c.library);
+        if (c.backup) SimWriteFile(kBackup, c.backup);
+        if (!c.productKey) {
+            HKEY parent;
+            ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Quillon Software", 0,
+                                                   KEY_ALL_ACCESS, &parent));
+            RegDeleteKeyA(parent, "Vantrell\\Display\\Modes");
+            RegDeleteKeyA(parent, "Vantrell\\Display");
+            RegDeleteKeyA(parent, "Vantrell");
+            RegCloseKey(parent);
+            ASSERT_FALSE(SimRegKeyExists(HKEY_LOCAL_MACHINE, "Software\\Quillon Software\\Vantrell"));
+        }
+        if (c.staleCopy) SimWriteFile("C:\\WINDOWS\\SYSTEM\\vtl_ogl.tmp", "part of a cop");
+
+        EXPECT_EQ(c.result, Restore());
+        EXPECT_FALSE(SimExited());
+        EXPECT_EQ(c.libraryAfter ? c.libraryAfter : "<absent>", Content(kLibrary));
+        EXPECT_EQ(c.backup ? c.backup : "<absent>", Content(kBackup)) << "the restore keeps the backup";
+        EXPECT_FALSE(SimExists("C:\\WINDOWS\\SYSTEM\\vtl_ogl.tmp"));
+        EXPECT_FALSE(SimExists("C:\\WINDOWS\\SYSTEM\\lentix.dll"));
+        EXPECT_TRUE(SimMessageBoxes().empty());
+        ExpectNothingHeld();
+    }
+}
+
+struct BackupCase {
+    const char* name;
+    const char* library;  // 0: absent
+    bool productKey;
+    bool keyUnreadable;  // the key's open fails otherwise than "not found"
+    bool backupGoes;
+};
+
+TEST_F(RestoreTest, BackupGoesOnlyOnceRestoredAndTheKeysAreGone) {
+    const BackupCase cases[] = {
+        {"restored, keys gone", kOriginalOpenGL, false, false, true},
+        {"restored, key still there", kOriginalOpenGL, true, false, false},
+        {"restored, key cannot be told", kOriginalOpenGL, true, true, false},
+        {"not restored (-norename)", kProductOpenGL, false, false, false},
+        {"no library", 0, false, false, false},
+    };
+    for (const BackupCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimReset(SimulatedDrivesRoot());
+        InstallProduct(SimWindows98);
+        ASSERT_TRUE(FillUninstallPaths(SimMainModule()));
+        DeleteFileA(kLibrary);
+        if (c.library) SimWriteFile(kLibrary, c.library);
+        if (!c.productKey) {
+            HKEY parent;
+            ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Quillon Software", 0,
+                                                   KEY_ALL_ACCESS, &parent));
+            RegDeleteKeyA(parent, "Vantrell\\Display\\Modes");
+            RegDeleteKeyA(parent, "Vantrell\\Display");
+            RegDeleteKeyA(parent, "Vantrell");
+            RegCloseKey(parent);
+        }
+        if (c.keyUnreadable) SimFailCall("RegOpenKeyExA", ERROR_ACCESS_DENIED);
+        DeleteBackupOnceRestored();
+        EXPECT_EQ(c.backupGoes ? "<absent>" : kOriginalOpenGL, Content(kBackup));
+        EXPECT_EQ(c.library ? c.library : "<absent>", Content(kLibrary));
+        EXPECT_EQ(0, SimRegOpenHandles());
+        ExpectNothingHeld();
+    }
 }
 
 struct AccessCase {

@@ -118,7 +118,7 @@ TEST_P(RemovalTest, LibraryThatCannotBeDeletedEndsWithZeroAndChangesNothing) {
 // may take it.
 TEST_P(RemovalTest, BackupThatWasNotRestoredOutlivesTheRun) {
     ProductLayout layout = InstallProduct(GetParam());
-    SimFailCall("_access", ERROR_ACCESS_DENIED, 3);  // the backup's existence
+    SimFailCall("_access", ERROR_ACCESS_DENIED, 2);  // the backup's existence
     SimAnswerMessageBoxes({IDYES});
     EXPECT_EQ(0, RunUninstaller(kUninstaller));
     EXPECT_EQ("<absent>", Content(layout.systemDir + "\\opengl32.dll"));

@@ -85,8 +85,10 @@ TEST_P(SequenceTest, YesRemovesTheProduct) {
     ExpectBox(0, kConfirmText, kConfirmTitle, kConfirmStyle);
     ExpectBox(1, kSuccessText, "Success!", 0x40);
     ASSERT_EQ(1u, SimLaunches().size());
-    EXPECT_EQ("C:\\Program Files\\Vantrell\\\\uninstal.000 /S C:\\PROGRA~1\\VANTRE~1\\\\install.log",
+    // In quotes: the program path holds a blank.
+    EXPECT_EQ("\"C:\\Program Files\\Vantrell\\\\uninstal.000\" /S C:\\PROGRA~1\\VANTRE~1\\\\install.log",
               SimLaunches()[0].commandLine);
+    EXPECT_EQ("C:\\Program Files\\Vantrell\\\\uninstal.000", SimLaunches()[0].program);
     EXPECT_EQ((UINT)SW_SHOW, SimLaunches()[0].show);
 
     EXPECT_FALSE(SimRegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
@@ -133,7 +135,7 @@ TEST_P(SequenceTest, FailedShortPathFallsBackToTheLongPath) {
     SimAnswerMessageBoxes({IDYES});
     EXPECT_EQ(0, RunUninstaller(kUninstaller));
     ASSERT_EQ(1u, SimLaunches().size());
-    EXPECT_EQ("C:\\Program Files\\Vantrell\\\\uninstal.000 /S C:\\Program Files\\Vantrell\\\\install.log",
+    EXPECT_EQ("\"C:\\Program Files\\Vantrell\\\\uninstal.000\" /S C:\\Program Files\\Vantrell\\\\install.log",
               SimLaunches()[0].commandLine);
 }
 

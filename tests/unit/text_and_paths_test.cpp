@@ -121,34 +121,85 @@ TEST(TextTest, EqualsIgnoringCase) {
 
 class LaunchCommandTest : public MachineTest {};
 
+std::string SimUpperForTest(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = (char)(c - 'a' + 'A');
+    // The platform takes a doubled backslash as one.
+    std::string single;
+    for (char c : text)
+        if (!(c == '\\' && !single.empty() && single.back() == '\\' && single.size() > 1)) single += c;
+    return single;
+}
+
 struct LaunchCase {
     std::string directory, program, arguments;
     std::string expected;  // empty: not started
 };
 
-TEST_F(LaunchCommandTest, ComposesDirectoryProgramBlankArguments) {
-    const std::string dir255(245, 'd');  // with "PROG.EXE" and " x": 255 characters
+// Each program is placed on the machine, and so is a planted C:\Program.exe
+// (and C:\Quillon.exe): a command line that named them would start them.
+TEST_F(LaunchCommandTest, ComposesDirectoryProgramBlankArgumentsQuotingAProgramWithBlanks) {
+    const std::string dir255 = "C:\\" + std::string(242, 'd');  // with "PROG.EXE" and " x": 255 characters
+    const std::string dir253 = "C:\\" + std::string(239, 'd');  // with a blank, quoted: 255 characters
     const LaunchCase cases[] = {
         {"C:\\VANT\\", "CONFIG.EXE", "-x", "C:\\VANT\\CONFIG.EXE -x"},
         {"C:\\VANT\\", "CONFIG.EXE", "", "C:\\VANT\\CONFIG.EXE "},
         {"C:\\VANT\\", "\\uninstal.000", "/S C:\\V\\\\install.log", "C:\\VANT\\\\uninstal.000 /S C:\\V\\\\install.log"},
+        {"C:\\Program Files\\Vantrell\\", "\\uninstal.000", "/S C:\\PROGRA~1\\VANTRE~1\\\\install.log",
+         "\"C:\\Program Files\\Vantrell\\\\uninstal.000\" /S C:\\PROGRA~1\\VANTRE~1\\\\install.log"},
+        {"C:\\Quillon\\VantrellDriver\\", "\\uninstal.000", "/S C:\\QUILLON\\VANTRE~1\\\\install.log",
+         "C:\\Quillon\\VantrellDriver\\\\uninstal.000 /S C:\\QUILLON\\VANTRE~1\\\\install.log"},
+        {"C:\\Program Files\\VANT\\", "VCONFIG.EXE", "-cpl", "\"C:\\Program Files\\VANT\\VCONFIG.EXE\" -cpl"},
+        {"C:\\Program Files\\VANT\\", "VCONFIG.EXE", "", "\"C:\\Program Files\\VANT\\VCONFIG.EXE\" "},
+        {"C:\\Tab\tDir\\", "VCONFIG.EXE", "-cpl", "\"C:\\Tab\tDir\\VCONFIG.EXE\" -cpl"},
+        {"C:\\VANT\\", "V CONFIG.EXE", "-cpl", "\"C:\\VANT\\V CONFIG.EXE\" -cpl"},
+        {"\\\\server\\share\\", "VCONFIG.EXE", "-cpl", "\\\\server\\share\\VCONFIG.EXE -cpl"},
         {dir255, "PROG.EXE", "x", dir255 + "PROG.EXE x"},
         {dir255 + "d", "PROG.EXE", "x", ""},  // 256 characters: not started
+        {dir253 + " ", "PROG.EXE", "x", "\"" + dir253 + " PROG.EXE\" x"},
+        {dir253 + " d", "PROG.EXE", "x", ""},  // the quotes make it 256
         {"C:\\VANT\\", "CONFIG.EXE", std::string(300, 'a'), ""},
+        // Not a full path: the platform would search for the program.
+        {"", "VCONFIG.EXE", "-cpl", ""},
+        {"VANT\\", "VCONFIG.EXE", "-cpl", ""},
+        {"\\VANT\\", "VCONFIG.EXE", "-cpl", ""},
+        {"C:VANT\\", "VCONFIG.EXE", "-cpl", ""},
+        // A double quote cannot be quoted.
+        {"C:\\VA\"NT\\", "VCONFIG.EXE", "-cpl", ""},
+        {"C:\\VANT\\", "V\" C:\\Program.exe \"", "", ""},
     };
     for (const LaunchCase& c : cases) {
+        SCOPED_TRACE(c.directory + c.program);
         SimReset(SimulatedDrivesRoot());
+        SimWriteFile("C:\\Program.exe", "planted");
+        SimWriteFile("C:\\Quillon.exe", "planted");
+        std::string program = c.directory + c.program;
+        if (IsFullPath(program.c_str()) && program.find('"') == std::string::npos)
+            SimWriteFile(program.c_str(), "program");
         int started = LaunchCommand(c.directory.c_str(), c.program.c_str(), c.arguments.c_str());
         if (c.expected.empty()) {
             EXPECT_EQ(0, started);
-            EXPECT_TRUE(SimLaunches().empty()) << c.directory;
+            EXPECT_TRUE(SimLaunches().empty());
         } else {
             EXPECT_EQ(1, started);
             ASSERT_EQ(1u, SimLaunches().size());
             EXPECT_EQ(c.expected, SimLaunches()[0].commandLine);
             EXPECT_EQ((UINT)SW_SHOW, SimLaunches()[0].show);
+            std::string wanted = SimUpperForTest(program);
+            EXPECT_EQ(wanted, SimUpperForTest(SimLaunches()[0].program)) << "the platform starts another program";
         }
     }
+}
+
+// What the simulated platform starts for an unquoted line with blanks: the
+// planted program. The kit's lines never leave it the choice.
+TEST_F(LaunchCommandTest, UnquotedProgramPathWithBlanksWouldStartAPlantedProgram) {
+    SimWriteFile("C:\\Program.exe", "planted");
+    SimWriteFile("C:\\Program Files\\Vantrell\\uninstal.000", "program");
+    EXPECT_EQ(33u, WinExec("C:\\Program Files\\Vantrell\\\\uninstal.000 /S x", SW_SHOW));
+    EXPECT_EQ("C:\\Program.exe", SimLaunches()[0].program);
+    EXPECT_EQ(33u, WinExec("\"C:\\Program Files\\Vantrell\\\\uninstal.000\" /S x", SW_SHOW));
+    EXPECT_EQ("C:\\Program Files\\Vantrell\\\\uninstal.000", SimLaunches()[1].program);
 }
 
 TEST_F(LaunchCommandTest, StartFailureIsReportedToTheCaller) {

@@ -99,12 +99,15 @@ TEST_F(TreeRemovalTest, ThousandsOfSubdirectoriesEndWithOnlyTheHeldOneLeft) {
     ExpectNothingHeld();
 }
 
-TEST_F(TreeRemovalTest, KeptNameStaysOnlyAtTheTopAndWhateverItsCase) {
+TEST_F(TreeRemovalTest, KeptNamesStayOnlyAtTheTopAndWhateverTheirCase) {
     SimWriteFile("C:\\TREE\\OPENGL32.SAV", "backup");
+    SimWriteFile("C:\\TREE\\Install.Log", "log");
     SimWriteFile("C:\\TREE\\other.txt", "x");
     SimWriteFile("C:\\TREE\\sub\\opengl32.sav", "not the one");
-    RemoveDirectoryTree(kTree, "opengl32.sav");
-    EXPECT_EQ((Names{"OPENGL32.SAV"}), SimListTree(kTree));
+    SimCreateDirectory("C:\\TREE\\install.log.d\\");
+    const char* const keep[] = {"opengl32.sav", "install.log", 0};
+    RemoveDirectoryTree(kTree, keep);
+    EXPECT_EQ((Names{"Install.Log", "OPENGL32.SAV"}), SimListTree(kTree));
     std::string content;
     ASSERT_TRUE(SimReadFile("C:\\TREE\\OPENGL32.SAV", &content));
     EXPECT_EQ("backup", content);
@@ -130,6 +133,55 @@ TEST_F(TreeRemovalTest, FailedSearchStepEndsTheWalkAndClosesTheSearch) {
     RemoveDirectoryTree(kTree);
     EXPECT_EQ((Names{"a.txt", "b.txt"}), SimListTree(kTree));
     ExpectNothingHeld();
+}
+
+// Links below the tree go as links; what they point to stays whole, and a
+// link back up the tree is never followed.
+struct LinkCase {
+    const char* what;
+    const char* link;    // below kTree
+    const char* target;  // 0: the tree's own parent
+    bool directoryLink;
+};
+
+TEST_F(TreeRemovalTest, LinksAreRemovedAsLinksAndWhatTheyPointToStays) {
+    const LinkCase cases[] = {
+        {"a directory link to user files", "saves", "C:\\Users\\Docs", true},
+        {"a directory link deep in the tree", "sub\\deeper\\shots", "C:\\Users\\Docs", true},
+        {"a file link", "notes.txt", "C:\\Users\\Docs\\letter.txt", false},
+        {"a read-only file link", "ro-link.txt", "C:\\Users\\Docs\\letter.txt", false},
+        {"a link to the tree's own parent", "up", 0, true},
+        {"a directory link that points nowhere", "gone", "C:\\Nowhere\\At all", true},
+        {"a file link that points nowhere", "gone.txt", "C:\\Nowhere\\x.txt", false},
+    };
+    for (const LinkCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        SimReset(SimulatedDrivesRoot());
+        SimWriteFile("C:\\Users\\Docs\\letter.txt", "dear");
+        SimWriteFile("C:\\Users\\Docs\\sub\\photo.jpg", "photo");
+        SimWriteFile("C:\\Users\\Docs\\readonly.txt", "ro");
+        SimSetAttributes("C:\\Users\\Docs\\readonly.txt", FILE_ATTRIBUTE_READONLY);
+        SimWriteFile("C:\\keep.txt", "beside the tree");
+        SimWriteFile("C:\\TREE\\a.txt", "a");
+        SimWriteFile("C:\\TREE\\sub\\deeper\\b.txt", "b");
+        std::string link = std::string(kTree) + c.link;
+        ASSERT_TRUE(SimCreateLink(link.c_str(), c.target ? c.target : "C:\\", c.directoryLink));
+        if (std::string(c.link) == "ro-link.txt") SimSetAttributes(link.c_str(), FILE_ATTRIBUTE_READONLY);
+        Names users = SimListTree("C:\\Users\\");
+
+        RemoveDirectoryTree(kTree);
+
+        EXPECT_EQ(users, SimListTree("C:\\Users\\"));
+        std::string content;
+        EXPECT_TRUE(SimReadFile("C:\\Users\\Docs\\letter.txt", &content) && content == "dear");
+        EXPECT_TRUE(SimReadFile("C:\\keep.txt", &content) && content == "beside the tree");
+        EXPECT_TRUE(SimExists("C:\\WINDOWS\\SYSTEM"));
+        if (std::string(c.link) == "ro-link.txt")
+            EXPECT_EQ((Names{"ro-link.txt"}), SimListTree(kTree));  // read-only link: it stays, alone
+        else
+            EXPECT_FALSE(SimExists(kTree)) << "left: " << ::testing::PrintToString(SimListTree(kTree));
+        ExpectNothingHeld();
+    }
 }
 
 }  // namespace
