@@ -142,9 +142,10 @@ void SimLogCalls(bool on);
 const std::vector<SimCall>& SimCallLog();
 
 // A run cut short, as a power loss or a killed process cuts it: once calls
-// more counted calls have been made from now on, the next one does not
-// happen; the process stops there (through the armed exit trap, with
-// SimExited() true and SimStopped() true). Then SimEndProcess() drops what
+// more counted calls have been made from now on, the machine stops
+// changing: every later call fails before it acts (ERROR_NOT_READY) and is
+// not counted, so the code under test runs out without effect and
+// SimStopped() is true. Then SimEndProcess() drops what
 // only the process held: the C library's unwritten bytes and its streams,
 // its heap, searches, registry handles, tokens, impersonation and security
 // blocks, and the records of boxes, starts and calls. The machine stays:

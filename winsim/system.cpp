@@ -22,7 +22,6 @@ struct SystemState {
     jmp_buf trap;
     bool trapArmed;
     bool exited;
-    bool stopped;
     int exitCode;
 };
 
@@ -87,7 +86,6 @@ void SimSystemReset() {
     state.lastError = 0;
     state.trapArmed = false;
     state.exited = false;
-    state.stopped = false;
     state.exitCode = 0;
 }
 
@@ -102,22 +100,8 @@ void SimEndProcess() {
     SimRegistryEndProcess();
     SimFilesEndProcess();
     SimUiReset();
-    state.stopped = false;
 }
 
-// The stop of SimStopAfterCalls: the process ends between two calls.
-void SimStopProcessNow() {
-    state.exited = true;
-    state.stopped = true;
-    state.exitCode = -2;
-    if (state.trapArmed) {
-        state.trapArmed = false;
-        longjmp(state.trap, 1);
-    }
-    abort();  // a stop outside a trapped run
-}
-
-bool SimStopped() { return state.stopped; }
 
 void SimReset(const std::string& hostRoot) {
     SimFailuresReset();
@@ -147,7 +131,7 @@ void SimAddShortName(const char* longPath, const char* shortPath) {
 jmp_buf* SimExitTrap() { return &state.trap; }
 void SimArmExitTrap(bool armed) {
     state.trapArmed = armed;
-    if (armed) state.exited = state.stopped = false;
+    if (armed) state.exited = false;
 }
 bool SimExited() { return state.exited; }
 int SimExitCode() { return state.exitCode; }

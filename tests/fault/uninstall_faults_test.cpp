@@ -8,6 +8,7 @@
 // OpenGL library or its backup, spoil wininit.ini, touch what is not the
 // product's, leave a temporary file, or leave anything held.
 #include "fault_report.h"
+#include "uninstall_machine.h"
 #include "tests/support/text_lines.h"
 #include "tests/unit/machine.h"
 
@@ -18,198 +19,7 @@
 
 namespace {
 
-typedef std::vector<std::string> Names;
-
-const char kUninstaller[] = "\"C:\\Program Files\\Vantrell\\UNINSTAL.EXE\"";
-const char kInstallDir[] = "C:\\Program Files\\Vantrell\\";
-const char kInstallDirShort[] = "C:\\PROGRA~1\\VANTRE~1\\";
-const char kWininit[] = "C:\\WINDOWS\\wininit.ini";
-// Other programs' sections around the [rename] section.
-const char kOldWininit[] =
-    "[boot]\r\nshell=explorer.exe\r\n[rename]\r\nNUL=C:\\OLD.TXT\r\n[386Enh]\r\ndevice=x.vxd\r\n";
-
-const char kConfirmTitle[] = "Uninstall Quillon Vantrell?";
-const char kConfirmText[] = "Are you sure you want to remove Quillon Vantrell and all of its components?\n";
-const char kPrivilegesTitle[] = "Insufficient privledges!";
-const char kPrivilegesText[] = "In order to uninstall this program you must have system administrator privledges.\n";
-const char kFatalTitle[] = "Fatal Error!";
-const char kNoDirectoriesText[] =
-    "The uninstall could not find the Windows, system or install directory.\n\n"
-    "Nothing has been changed.";
-const char kInUseText[] =
-    "The OpenGL DLL is currently in use.\n\n"
-    "Please exit any applications that may be using it\n"
-    "or reboot your system and run this program again.\n\n"
-    "If you get this message again, run\n\n"
-    "C:\\Program Files\\Vantrell\\uninstal.exe -norename\n\n"
-    "from a MS-DOS prompt and this will not attempt to\n"
-    "restore the original OpenGL DLL.";
-const char kRestoreErrorTitle[] = "Uninstall Error!";
-const char kRestoreErrorText[] =
-    "The uninstall could not restore the original opengl32.dll.\n"
-    "Please contact Quillon Technical Support at (555) 555-0142\n"
-    "to report this problem and get help uninstalling this product.";
-const char kSuccessTitle[] = "Success!";
-const char kSuccessText[] = "Quillon Vantrell has been successfully removed from your system.";
-const char kRestartTitle[] = "Uninstall Information";
-const char kRestartText[] =
-    "Quillon Vantrell has been successfully removed from your system.\n\n"
-    "The Control Panel icon for Quillon Vantrell will be removed\n"
-    "the next time you restart your system.";
-
-const char kProductKey[] = "Software\\Quillon Software\\Vantrell";
-const char kLtxKey[] = "Software\\Quillon Software\\LtxCplCmd";
-const char kOtherKey[] = "Software\\Quillon Software\\Other Product";
-// Other programs' keys with names close to the product's.
-const char* const kForeignKeys[] = {kOtherKey, "Software\\Quillon Software\\Vantrell Tools",
-                                    "Software\\Other Vendor\\Vantrell"};
-
-struct Setting {
-    const char* name;
-    SimFamily family;
-    bool noRename;
-    bool heldApplet;  // the applet is loaded: deleted only at the next restart
-};
-
-const Setting kSettings[] = {
-    {"Windows 98", SimWindows98, false, false},
-    {"NT", SimWindowsNT, false, false},
-    {"Windows 98 -norename", SimWindows98, true, false},
-    {"NT -norename", SimWindowsNT, true, false},
-    {"Windows 98 held applet", SimWindows98, false, true},
-    {"NT held applet", SimWindowsNT, false, true},
-};
-
-// ---- Paths ----
-
-std::string Upper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = (char)(c - 'a' + 'A');
-    return text;
-}
-
-// How paths are compared: upper case, no trailing backslash.
-std::string Key(const std::string& path) {
-    std::string key = Upper(path);
-    while (key.size() > 3 && key.back() == '\\') key.pop_back();
-    return key;
-}
-
-bool IsBelow(const std::string& key, const std::string& directoryKey) {
-    return key.size() > directoryKey.size() && key.compare(0, directoryKey.size(), directoryKey) == 0 &&
-           key[directoryKey.size()] == '\\';
-}
-
-std::string SystemDir(const Setting& s) {
-    return s.family == SimWindowsNT ? "C:\\WINDOWS\\SYSTEM32\\" : "C:\\WINDOWS\\SYSTEM\\";
-}
-
-std::string CommandLine(const Setting& s) { return std::string(kUninstaller) + (s.noRename ? " -norename" : ""); }
-
-std::string LibraryKey(const Setting& s) { return Key(SystemDir(s) + "opengl32.dll"); }
-std::string BackupKey() { return Key(std::string(kInstallDir) + "opengl32.sav"); }
-std::string AppletKey(const Setting& s) { return Key(SystemDir(s) + "VANTRELL.CPL"); }
-
-// What the installer placed, as InstallProduct does.
-Names ProductKeys(const Setting& s) {
-    Names keys;
-    for (const char* name : {"opengl32.dll", "vtl_d3d.dll", "vtl_sw.dll", "tavrix.vxd", "lentix.dll", "VANTRELL.CPL",
-                             "corelay", "corelay\\corelay.sys", "corelay\\lib", "corelay\\lib\\corelay.cfg"})
-        keys.push_back(Key(SystemDir(s) + name));
-    keys.push_back(Key(kInstallDir));
-    for (const char* name :
-         {"UNINSTAL.EXE", "uninstal.000", "install.log", "opengl32.fxa", "opengl32.fxb", "opengl32.sav"})
-        keys.push_back(Key(std::string(kInstallDir) + name));
-    return keys;
-}
-
-bool Contains(const Names& names, const std::string& name) {
-    for (const std::string& n : names)
-        if (n == name) return true;
-    return false;
-}
-
-// What the product leaves after a run that nothing disturbed: the running
-// uninstaller and its directory; without the restore the OpenGL files it
-// would have dealt with; a held applet.
-Names CleanRemains(const Setting& s) {
-    Names keys{Key(kInstallDir), Key(std::string(kInstallDir) + "UNINSTAL.EXE"), LibraryKey(s)};
-    if (s.noRename) {
-        keys.push_back(Key(SystemDir(s) + "tavrix.vxd"));
-        keys.push_back(Key(SystemDir(s) + "lentix.dll"));
-        keys.push_back(BackupKey());
-    }
-    if (s.heldApplet) keys.push_back(AppletKey(s));
-    return keys;
-}
-
-// Other programs' files, which no run may touch. Some have names or
-// places close to the product's.
-std::vector<std::pair<std::string, std::string>> ForeignFiles(const Setting& s) {
-    std::string system = SystemDir(s);
-    return {
-        {"C:\\AUTOEXEC.BAT", "autoexec"},
-        {"C:\\WINDOWS\\win.ini", "[windows]\r\n"},
-        {system + "glu32.dll", "glu32"},
-        {system + "opengl32.sav", "another program's backup"},
-        {system + "corelay.ini", "another program's settings"},
-        {system + "corelayx\\keep.sys", "keep"},
-        {"C:\\Program Files\\Vantrell Tools\\tool.exe", "tool"},
-        {"C:\\Program Files\\Other\\other.exe", "other"},
-    };
-}
-
-// ---- The machine before and after ----
-
-struct Entry {
-    bool directory;
-    std::string content;
-    bool operator==(const Entry& other) const { return directory == other.directory && content == other.content; }
-};
-typedef std::map<std::string, Entry> Tree;  // by Key
-
-Tree CaptureTree() {
-    Tree tree;
-    for (const std::string& relative : SimListTree("C:\\")) {
-        std::string path = "C:\\" + relative;
-        Entry entry{!relative.empty() && relative.back() == '\\', ""};
-        if (!entry.directory) SimReadFile(path.c_str(), &entry.content);
-        tree[Key(path)] = entry;
-    }
-    return tree;
-}
-
-typedef std::map<std::string, std::string> Registry;  // keys and values that exist
-
-Registry CaptureRegistry() {
-    static const struct {
-        const char* key;
-        const char* value;  // 0: the key alone
-    } kEntries[] = {
-        {kProductKey, "InstallLocation"},
-        {kProductKey, "FileName"},
-        {kProductKey, "Switch"},
-        {"Software\\Quillon Software\\Vantrell\\Display", nullptr},
-        {"Software\\Quillon Software\\Vantrell\\Display\\Modes", "Default"},
-        {kLtxKey, "Command"},
-        {kForeignKeys[0], "Keep"},
-        {kForeignKeys[1], "Keep"},
-        {kForeignKeys[2], "Keep"},
-    };
-    Registry registry;
-    for (const auto& entry : kEntries) {
-        if (SimRegKeyExists(HKEY_LOCAL_MACHINE, entry.key)) registry[entry.key] = "<key>";
-        std::string value;
-        if (entry.value && SimRegGetString(HKEY_LOCAL_MACHINE, entry.key, entry.value, &value))
-            registry[std::string(entry.key) + " : " + entry.value] = value;
-    }
-    return registry;
-}
-
-struct Before {
-    Tree tree;
-    Registry registry;
-};
+using namespace uninstall_machine;
 
 struct Observed {
     int result;
@@ -226,16 +36,6 @@ struct Observed {
     bool injectedCallMade;
 };
 
-Before Arrange(const Setting& s) {
-    SimReset(SimulatedDrivesRoot());
-    InstallProduct(s.family);
-    for (const auto& file : ForeignFiles(s)) SimWriteFile(file.first.c_str(), file.second);
-    SimWriteFile(kWininit, kOldWininit);
-    for (const char* key : kForeignKeys) SimRegSetString(HKEY_LOCAL_MACHINE, key, "Keep", "yes");
-    if (s.heldApplet) SimSetInUse((SystemDir(s) + "VANTRELL.CPL").c_str(), ERROR_ACCESS_DENIED);
-    SimAnswerMessageBoxes({IDYES});
-    return Before{CaptureTree(), CaptureRegistry()};
-}
 
 Observed Execute(const Setting& s, const Injection& injection) {
     if (!injection.op.empty()) SimFailCall(injection.op.c_str(), injection.error, injection.occurrence);
@@ -283,8 +83,6 @@ enum Outcome {
 
 enum Library { PRODUCT_LIBRARY, ORIGINAL_LIBRARY, NO_LIBRARY };
 
-// Whether a file is entered for deletion at the next restart.
-enum Presence { ABSENT, PRESENT, EITHER };
 
 struct Expectation {
     Outcome outcome = REMOVED;
@@ -363,8 +161,19 @@ bool ExpectFailure(const Setting& s, const std::vector<SimCall>& log, size_t at,
         e->library = PRODUCT_LIBRARY;
         return true;
     }
-    if (at < launch) {  // the OpenGL restore
-        if (op == "_access" && subject == LibraryKey(s)) {
+    if (at < launch) {  // the boot-time list put right (95/98), the OpenGL restore
+        // The copy of the backup begins with its opening (before the staged
+        // copy's); what comes before it compares the library with the backup.
+        const size_t staging = FindCall(log, confirm, "fopen", StagedKey(s));
+        const size_t copyStart = staging < launch ? staging - 1 : launch;
+        if (op == "GetFileAttributesA") {
+            // Nothing left by an earlier run to look for.
+        } else if (op == "DeleteFileA" && subject == StagedKey(s)) {
+            // No staged copy was left over.
+        } else if (at < copyStart && IsStreamOrHeapCall(op)) {
+            // The library and the backup cannot be compared: they are taken
+            // to differ, and the restore runs as it would.
+        } else if (op == "_access" && subject == LibraryKey(s)) {
             e->outcome = RESTORE_IN_USE;
             e->library = PRODUCT_LIBRARY;
         } else if (op == "_access" && subject == BackupKey()) {
@@ -426,7 +235,13 @@ bool ExpectFailure(const Setting& s, const std::vector<SimCall>& log, size_t at,
     if (at == finalBox) return true;  // a box that cannot be shown changes nothing else
     // The product's keys, the driver directory, the renderer libraries
     // and, after the final box, the install directory.
-    if (op.compare(0, 3, "Reg") == 0) {
+    if (IsStreamOrHeapCall(op)) {
+        // The library cannot be compared with the backup: the backup stays.
+        e->mayStay.push_back(BackupKey());
+    } else if (op == "RegOpenKeyExA" && subject == Key(kProductKey)) {
+        // Whether the product's key is gone cannot be told: the backup stays.
+        e->mayStay.push_back(BackupKey());
+    } else if (op.compare(0, 3, "Reg") == 0) {
         e->keysMayStay = true;
         if (op == "RegCloseKey") e->releaseFailed = op;
     } else if (op == "DeleteFileA" || op == "RemoveDirectoryA") {
@@ -448,10 +263,6 @@ struct DiskNeeds {
     long long restore, firstEntry, secondEntry;
 };
 
-std::string AppletEntry(const Setting& s) { return "NUL=" + SystemDir(s) + "VANTRELL.CPL\r\n"; }
-std::string UninstallerEntry(bool longForm) {
-    return std::string("NUL=") + (longForm ? kInstallDir : kInstallDirShort) + "UNINSTAL.EXE\r\n";
-}
 
 DiskNeeds NeedsOf(const Setting& s) {
     DiskNeeds needs{s.noRename ? 0 : (long long)strlen(kOriginalOpenGL), 0, 0};
@@ -510,76 +321,6 @@ const char* OutcomeName(Outcome outcome) {
     return kNames[outcome];
 }
 
-std::string Shown(const std::string& text) {
-    std::string shown;
-    for (char c : text) {
-        if (c == '\r')
-            shown += "\\r";
-        else if (c == '\n')
-            shown += "\\n";
-        else
-            shown += c;
-    }
-    return shown.size() > 160 ? shown.substr(0, 160) + "..." : shown;
-}
-
-std::string ContentOf(const Tree& tree, const std::string& key) {
-    auto found = tree.find(key);
-    return found == tree.end() ? "<absent>" : found->second.directory ? "<directory>" : found->second.content;
-}
-
-// wininit.ini is either as it was or the old text with whole NUL= lines
-// added in a [rename] section: those are returned in entries.
-void CheckWininit(const std::string& before, const std::string& after, Names* entries,
-                  std::vector<std::string>* violations) {
-    Names old = Lines(before), now = Lines(after);
-    size_t i = 0;
-    std::string section;
-    for (const std::string& line : now) {
-        size_t first = line.find_first_not_of(" \t");
-        if (first != std::string::npos && line[first] == '[')
-            section = Upper(line.substr(first, line.find(']') - first + 1));
-        if (i < old.size() && line == old[i]) {
-            ++i;
-            continue;
-        }
-        if (line.compare(0, 4, "NUL=") != 0 || line.size() < 6 || line.compare(line.size() - 2, 2, "\r\n") != 0) {
-            violations->push_back("wininit.ini gained a line that is no entry: " + Shown(line));
-            continue;
-        }
-        if (section != "[RENAME]") violations->push_back("wininit.ini entry outside [rename]: " + Shown(line));
-        entries->push_back(line);
-    }
-    if (i < old.size()) violations->push_back("wininit.ini lost its text from: " + Shown(old[i]));
-}
-
-// entries: the applet's entry first when it is there, the uninstaller's,
-// each as often as expected, nothing else.
-void CheckEntries(Presence applet, Presence uninstaller, const Names& entries, const char* where,
-                  const std::string& appletEntry, const std::string& uninstallerEntry,
-                  std::vector<std::string>* violations) {
-    const struct {
-        const char* what;
-        Presence presence;
-        const std::string& entry;
-    } expected[] = {{"the applet", applet, appletEntry}, {"the uninstaller", uninstaller, uninstallerEntry}};
-    for (const auto& x : expected) {
-        int count = 0;
-        for (const std::string& entry : entries) count += entry == x.entry;
-        if (count > 1 || (count == 1 && x.presence == ABSENT) || (count == 0 && x.presence == PRESENT))
-            violations->push_back(std::string(where) + ": " + x.what + " entered " + std::to_string(count) +
-                                  " times, expected " +
-                                  (x.presence == PRESENT  ? "once"
-                                   : x.presence == ABSENT ? "never"
-                                                          : "at most once"));
-    }
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i] != appletEntry && entries[i] != uninstallerEntry)
-            violations->push_back(std::string(where) + " names another file: " + Shown(entries[i]));
-        if (entries[i] == appletEntry && i > 0)
-            violations->push_back(std::string(where) + ": the applet is not entered first");
-    }
-}
 
 std::vector<std::string> Check(const Setting& s, const Before& before, const Observed& o, const Expectation& e,
                                const Injection& injection, const std::string& cleanSubject) {
@@ -615,7 +356,8 @@ std::vector<std::string> Check(const Setting& s, const Before& before, const Obs
 
     // The installer's uninstaller.
     std::string shortForm = e.longInstallForm ? kInstallDir : kInstallDirShort;
-    std::string command = std::string(kInstallDir) + "\\uninstal.000 /S " + shortForm + "\\install.log";
+    // The program path holds a blank: it stands in quotes.
+    std::string command = "\"" + std::string(kInstallDir) + "\\uninstal.000\" /S " + shortForm + "\\install.log";
     size_t launches = e.outcome == REMOVED && e.launched ? 1 : 0;
     if (o.launches.size() != launches)
         v.push_back(std::to_string(o.launches.size()) + " programs started, expected " + std::to_string(launches));

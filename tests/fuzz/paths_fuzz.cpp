@@ -187,22 +187,35 @@ void FuzzLaunch(FuzzInput& input) {
     std::string arguments = AsCString(input.Text(300));
     bool startFails = input.Flag();
     FreshMachine();
+    // A planted program where an unquoted path with blanks would lead.
+    SimWriteFile("C:\\Program.exe", "planted");
     if (startFails) SimFailCall("WinExec", ERROR_FILE_NOT_FOUND);
 
     int result = LaunchCommand(directory.c_str(), program.c_str(), arguments.c_str());
 
-    std::string commandLine = directory + program + " " + arguments;
+    std::string programPart = directory + program;
+    bool quoted = programPart.find_first_of(" \t") != std::string::npos;
+    std::string commandLine = (quoted ? "\"" + programPart + "\"" : programPart) + " " + arguments;
     std::string report = "LaunchCommand " + Show(commandLine);
-    if (commandLine.size() > COMMAND_LINE_SIZE - 1) {
-        // Too long: not started at all, rather than cut.
+    if (!IsFullPath(programPart.c_str()) || programPart.find('"') != std::string::npos ||
+        commandLine.size() > COMMAND_LINE_SIZE - 1) {
+        // Searched for, unquotable, or too long: not started at all.
         FUZZ_CHECK(result == 0 && SimCallCount("WinExec") == 0, report);
         return;
     }
+    char drive = programPart[0];
+    FUZZ_CHECK(programPart[0] == '\\' || ((drive | 0x20) >= 'a' && (drive | 0x20) <= 'z'), report);
     FUZZ_CHECK(SimCallCount("WinExec") == 1, report);
-    FUZZ_CHECK(result == !startFails, report);
+    // Only the program part's own file may start, never the planted one
+    // in its place.
+    std::string own = SimHostPath(programPart.c_str());
+    bool exists = !own.empty() && SimExists(programPart.c_str()) && !SimIsDirectory(programPart.c_str());
+    FUZZ_CHECK(result == (!startFails && exists), report);
     if (!startFails) {
         FUZZ_CHECK(SimLaunches().size() == 1 && SimLaunches()[0].commandLine == commandLine, report);
         FUZZ_CHECK(SimLaunches()[0].show == SW_SHOW, report);
+        const std::string& started = SimLaunches()[0].program;
+        FUZZ_CHECK(exists ? SimHostPath(started.c_str()) == own : started.empty(), report + ": started " + started);
     }
 }
 

@@ -60,6 +60,7 @@ typedef HICON__* HICON;
 
 // Errors
 #define ERROR_SUCCESS 0L
+#define ERROR_NOT_READY 21L
 #define ERROR_FILE_NOT_FOUND 2L
 #define ERROR_PATH_NOT_FOUND 3L
 #define ERROR_ACCESS_DENIED 5L
