@@ -3,7 +3,10 @@
 # with exactly the command line the settings give; then the applet's own
 # host checks its answers, records and resources, with or without the
 # sample localization library beside it.
-# Usage: applet_control.sh <win98|nt40> <own|localized>
+# Usage: applet_control.sh <win98|nt40> <own|localized|planted>
+#   planted: the configuration program lies under C:\Program Files\VANT\,
+#   and another user's C:\Program.exe (a stand-in that records any start)
+#   waits where the unquoted path would lead: it is never started.
 . "$(dirname "$0")/lib.sh"
 
 family=$1
@@ -24,8 +27,18 @@ if [ "$case" = localized ]; then
 else
     location='C:\\VANT\\'
 fi
-mkdir -p "$E2E_DRIVE_C/VANT"
-cp "$E2E_BUILD/tests/e2e/standin.exe" "$E2E_DRIVE_C/VANT/VCONFIG.EXE"
+program_dir="$E2E_DRIVE_C/VANT"
+expected='C:\VANT\VCONFIG.EXE -cpl'
+host_case=$case
+if [ "$case" = planted ]; then
+    location='C:\\Program Files\\VANT\\'
+    program_dir="$E2E_DRIVE_C/Program Files/VANT"
+    expected='"C:\Program Files\VANT\VCONFIG.EXE" -cpl'
+    cp "$E2E_BUILD/tests/e2e/planted.exe" "$E2E_DRIVE_C/Program.exe"
+    host_case=own
+fi
+mkdir -p "$program_dir"
+cp "$E2E_BUILD/tests/e2e/standin.exe" "$program_dir/VCONFIG.EXE"
 cat >"$E2E_WORK/settings.reg" <<REG
 REGEDIT4
 
@@ -36,10 +49,10 @@ REGEDIT4
 REG
 e2e_wine regedit /S "$(e2e_winpath "$E2E_WORK/settings.reg")" || e2e_fail "regedit failed"
 
-export STANDIN_LOG
+export STANDIN_LOG PLANTED_LOG
 STANDIN_LOG=$(e2e_winpath "$E2E_WORK/standin.log")
+PLANTED_LOG=$(e2e_winpath "$E2E_WORK/planted.log")
 applet='C:\windows\system32\VANTRELL.CPL'
-expected='C:\VANT\VCONFIG.EXE -cpl'
 
 # The stand-in is not waited for by its starter: wait (bounded) for its line.
 wait_for_start() {
@@ -60,7 +73,7 @@ printf '%s\n' "$expected" | diff -u - "$E2E_WORK/standin.log" || e2e_fail "wrong
 
 rm -f "$E2E_WORK/standin.log"
 status=0
-timeout "$E2E_TIMEOUT" wine "$E2E_BUILD/tests/e2e/cplhost.exe" "$applet" "$case" \
+timeout "$E2E_TIMEOUT" wine "$E2E_BUILD/tests/e2e/cplhost.exe" "$applet" "$host_case" \
     >"$E2E_WORK/cplhost.out" 2>>"$E2E_WORK/wine.err" || status=$?
 tr -d '\r' <"$E2E_WORK/cplhost.out" >"$E2E_WORK/cplhost.txt"
 cat "$E2E_WORK/cplhost.txt"
@@ -69,4 +82,5 @@ grep -qx '0 failed' "$E2E_WORK/cplhost.txt" || e2e_fail "the applet's host did n
 wait_for_start
 e2e_stop_wine
 printf '%s\n' "$expected" | diff -u - "$E2E_WORK/standin.log" || e2e_fail "wrong command line from CPL_DBLCLK"
+[ ! -e "$E2E_WORK/planted.log" ] || e2e_fail "C:\\Program.exe was started: $(cat "$E2E_WORK/planted.log")"
 echo "PASS"

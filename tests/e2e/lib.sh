@@ -240,6 +240,42 @@ e2e_short_path() {
     timeout "$E2E_TIMEOUT" wine "$E2E_BUILD/tests/e2e/shortpath.exe" "$1" 2>/dev/null | tr -d '\r'
 }
 
+# The uninstaller's boxes as the box driver writes them, answered.
+E2E_CONFIRM_BOX='box
+title: Uninstall Quillon Vantrell?
+text: Are you sure you want to remove Quillon Vantrell and all of its components?\n
+buttons: 6 7
+icon: question
+answer: 6'
+E2E_SUCCESS_BOX='box
+title: Success!
+text: Quillon Vantrell has been successfully removed from your system.
+buttons: 1
+icon: information
+answer: 1'
+
+e2e_expect_gone() {
+    for f in "$@"; do
+        [ ! -e "$f" ] && [ ! -L "$f" ] || e2e_fail "$f should be gone"
+    done
+}
+
+# The full removal's end state beside the OpenGL library: the product's
+# trees, libraries and keys gone, its neighbours' keys kept, and the
+# installer's uninstaller started once with its exact command line (the
+# program path in quotes: it holds a blank). Needs $install_short.
+e2e_expect_product_removed() {
+    e2e_expect_gone "$E2E_SYSTEM/corelay" "$E2E_SYSTEM/vtl_d3d.dll" "$E2E_SYSTEM/vtl_sw.dll" \
+        "$E2E_INSTALL/opengl32.fxa" "$E2E_INSTALL/opengl32.fxb"
+    e2e_registry_listing >"$E2E_WORK/registry.txt"
+    grep -q 'Other Product' "$E2E_WORK/registry.txt" || e2e_fail "a sibling key went"
+    if grep -qE 'Vantrell|LtxCplCmd' "$E2E_WORK/registry.txt"; then e2e_fail "product keys stay"; fi
+    printf '"C:\\Program Files\\Vantrell\\\\uninstal.000" /S %s\\install.log\n' "$install_short" \
+        >"$E2E_WORK/expected-standin.log"
+    diff -u "$E2E_WORK/expected-standin.log" "$E2E_WORK/standin.log" ||
+        e2e_fail "the installer's uninstaller was not started as expected"
+}
+
 # The disk of pristine prefixes for the virtual machine: an ext4 image made
 # once per build directory, in a run of its own (tests/e2e/make_prefixes.sh).
 e2e_vm_disk() {

@@ -21,42 +21,12 @@ install_short=$(e2e_short_path 'C:\Program Files\Vantrell\')
 [ -n "$install_short" ] || e2e_fail "no short form of the install directory"
 e2e_snapshot "$E2E_WORK/before.txt"
 
-confirm_box='box
-title: Uninstall Quillon Vantrell?
-text: Are you sure you want to remove Quillon Vantrell and all of its components?\n
-buttons: 6 7
-icon: question
-answer: 6'
-success_box='box
-title: Success!
-text: Quillon Vantrell has been successfully removed from your system.
-buttons: 1
-icon: information
-answer: 1'
 restart_box='box
 title: Uninstall Information
 text: Quillon Vantrell has been successfully removed from your system.\n\nThe Control Panel icon for Quillon Vantrell will be removed\nthe next time you restart your system.
 buttons: 1
 icon: information
 answer: 1'
-
-expect_gone() {
-    for f in "$@"; do
-        [ ! -e "$f" ] || e2e_fail "$f should be gone"
-    done
-}
-
-expect_product_removed() {
-    expect_gone "$E2E_SYSTEM/corelay" "$E2E_SYSTEM/vtl_d3d.dll" "$E2E_SYSTEM/vtl_sw.dll" \
-        "$E2E_INSTALL/opengl32.fxa" "$E2E_INSTALL/opengl32.fxb"
-    e2e_registry_listing >"$E2E_WORK/registry.txt"
-    grep -q 'Other Product' "$E2E_WORK/registry.txt" || e2e_fail "a sibling key went"
-    if grep -qE 'Vantrell|LtxCplCmd' "$E2E_WORK/registry.txt"; then e2e_fail "product keys stay"; fi
-    printf '"C:\\Program Files\\Vantrell\\\\uninstal.000" /S %s\\install.log\n' "$install_short" \
-        >"$E2E_WORK/expected-standin.log"
-    diff -u "$E2E_WORK/expected-standin.log" "$E2E_WORK/standin.log" ||
-        e2e_fail "the installer's uninstaller was not started as expected"
-}
 
 expect_unchanged() {
     e2e_snapshot "$E2E_WORK/after.txt"
@@ -70,33 +40,33 @@ full | no_backup | norename_more)
     tail=""
     [ "$case_name" = norename_more ] && tail=" -norename x"
     e2e_drive 6,1 "$uninstaller$tail"
-    printf '%s\n%s\nexit: 0\n' "$confirm_box" "$success_box" | e2e_expect_transcript
+    printf '%s\n%s\nexit: 0\n' "$E2E_CONFIRM_BOX" "$E2E_SUCCESS_BOX" | e2e_expect_transcript
     e2e_stop_wine
     if [ "$case_name" = no_backup ]; then
-        expect_gone "$E2E_SYSTEM/opengl32.dll"
+        e2e_expect_gone "$E2E_SYSTEM/opengl32.dll"
     else
         cmp "$E2E_WORK/original-opengl32.dll" "$E2E_SYSTEM/opengl32.dll" || e2e_fail "opengl32.dll is not the original"
     fi
     # The restore takes the helper driver and the stereo library with it.
-    expect_gone "$E2E_SYSTEM/VANTRELL.CPL" "$E2E_INSTALL/opengl32.sav" "$E2E_WINDOWS/wininit.ini" \
+    e2e_expect_gone "$E2E_SYSTEM/VANTRELL.CPL" "$E2E_INSTALL/opengl32.sav" "$E2E_WINDOWS/wininit.ini" \
         "$E2E_SYSTEM/tavrix.vxd" "$E2E_SYSTEM/lentix.dll"
     [ "$(ls "$E2E_INSTALL")" = "uninstal.exe" ] || e2e_fail "install directory holds: $(ls "$E2E_INSTALL")"
-    expect_product_removed
+    e2e_expect_product_removed
     ;;
 norename)
     e2e_drive 6,1 "$uninstaller -NoRename"
-    printf '%s\n%s\nexit: 0\n' "$confirm_box" "$success_box" | e2e_expect_transcript
+    printf '%s\n%s\nexit: 0\n' "$E2E_CONFIRM_BOX" "$E2E_SUCCESS_BOX" | e2e_expect_transcript
     e2e_stop_wine
     grep -q 'product OpenGL library' "$E2E_SYSTEM/opengl32.dll" || e2e_fail "opengl32.dll was touched"
     cmp "$E2E_WORK/original-opengl32.dll" "$E2E_INSTALL/opengl32.sav" || e2e_fail "the backup is gone"
     [ -f "$E2E_SYSTEM/tavrix.vxd" ] && [ -f "$E2E_SYSTEM/lentix.dll" ] || e2e_fail "the skipped restore deleted files"
-    expect_gone "$E2E_SYSTEM/VANTRELL.CPL"
-    expect_product_removed
+    e2e_expect_gone "$E2E_SYSTEM/VANTRELL.CPL"
+    e2e_expect_product_removed
     ;;
 applet_held)
     e2e_hold open "$E2E_SYSTEM/VANTRELL.CPL"
     e2e_drive 6,1 "$uninstaller"
-    printf '%s\n%s\nexit: 0\n' "$confirm_box" "$restart_box" | e2e_expect_transcript
+    printf '%s\n%s\nexit: 0\n' "$E2E_CONFIRM_BOX" "$restart_box" | e2e_expect_transcript
     e2e_release
     e2e_stop_wine
     [ -f "$E2E_SYSTEM/VANTRELL.CPL" ] || e2e_fail "the held applet went at once"
@@ -107,18 +77,18 @@ applet_held)
         cmp "$E2E_WORK/expected-wininit.ini" "$E2E_WINDOWS/wininit.ini" ||
             e2e_fail "wininit.ini: $(cat -A "$E2E_WINDOWS/wininit.ini")"
     else
-        expect_gone "$E2E_WINDOWS/wininit.ini"  # NT keeps its own list
+        e2e_expect_gone "$E2E_WINDOWS/wininit.ini"  # NT keeps its own list
     fi
     timeout "$E2E_TIMEOUT" wineboot -r >>"$E2E_WORK/wine.out" 2>>"$E2E_WORK/wine.err" || true
     e2e_stop_wine
-    expect_gone "$E2E_SYSTEM/VANTRELL.CPL" "$E2E_INSTALL/uninstal.exe"
-    expect_product_removed
+    e2e_expect_gone "$E2E_SYSTEM/VANTRELL.CPL" "$E2E_INSTALL/uninstal.exe"
+    e2e_expect_product_removed
     ;;
 opengl_readonly)
     chmod a-w "$E2E_SYSTEM/opengl32.dll"
     e2e_snapshot "$E2E_WORK/before.txt"
     e2e_drive 6,1 "$uninstaller"
-    printf '%s\n%s\nexit: 1\n' "$confirm_box" 'box
+    printf '%s\n%s\nexit: 1\n' "$E2E_CONFIRM_BOX" 'box
 title: Fatal Error!
 text: The OpenGL DLL is currently in use.\n\nPlease exit any applications that may be using it\nor reboot your system and run this program again.\n\nIf you get this message again, run\n\nC:\\Program Files\\Vantrell\\uninstal.exe -norename\n\nfrom a MS-DOS prompt and this will not attempt to\nrestore the original OpenGL DLL.
 buttons: 1
@@ -129,7 +99,7 @@ answer: 1' | e2e_expect_transcript
 opengl_in_use)
     e2e_hold open "$E2E_SYSTEM/opengl32.dll"
     e2e_drive 6,1 "$uninstaller"
-    printf '%s\n%s\nexit: 0\n' "$confirm_box" 'box
+    printf '%s\n%s\nexit: 0\n' "$E2E_CONFIRM_BOX" 'box
 title: Uninstall Error!
 text: The uninstall could not restore the original opengl32.dll.\nPlease contact Quillon Technical Support at (555) 555-0142\nto report this problem and get help uninstalling this product.
 buttons: 1
