@@ -15,7 +15,9 @@ static size_t BoundedLength(const char* text, size_t size) {
 int ApplyTrailingBackslash(char* path, size_t size) {
     size_t length = BoundedLength(path, size);
     if (length == 0 || length >= size) return 0;
-    if (path[length - 1] == '\\') return 1;
+    // The last character, not the last byte: on a double-byte code page a
+    // name may end in a trail byte 0x5C.
+    if (EndsWithBackslash(path)) return 1;
     if (length + 2 > size) return 0;
     path[length] = '\\';
     path[length + 1] = 0;
@@ -25,7 +27,7 @@ int ApplyTrailingBackslash(char* path, size_t size) {
 int DirectoryOfPath(const char* path, char* out, size_t size) {
     if (size == 0) return 0;
     out[0] = 0;
-    const char* last = strrchr(path, '\\');
+    const char* last = LastBackslash(path);
     if (!last) return 1;
     size_t length = (size_t)(last - path) + 1;
     if (length + 1 > size) return 0;

@@ -1,5 +1,7 @@
 #include "text.h"
 
+#include "platform.h"
+
 #include <string.h>
 
 int CopyText(char* out, size_t size, const char* text) {
@@ -31,12 +33,55 @@ int ComposeText(char* out, size_t size, const char* first, const char* second, c
     return fits;
 }
 
+const char* NextCharacter(const char* text) {
+    if (!*text) return text;
+    return IsDBCSLeadByte((BYTE)*text) && text[1] ? text + 2 : text + 1;
+}
+
+const char* LastBackslash(const char* text) {
+    const char* last = 0;
+    for (; *text; text = NextCharacter(text))
+        if (*text == '\\') last = text;
+    return last;
+}
+
+const char* FirstBackslash(const char* text) {
+    for (; *text; text = NextCharacter(text))
+        if (*text == '\\') return text;
+    return 0;
+}
+
+int EndsWithBackslash(const char* text) {
+    const char* last = LastBackslash(text);
+    return last && last[1] == 0;
+}
+
 static char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c; }
 
-int EqualsIgnoringCase(const char* a, const char* b) {
-    while (*a && UpperAscii(*a) == UpperAscii(*b)) {
-        ++a;
-        ++b;
-    }
+// Compares the characters at a and b; *length is the bytes of the one at a.
+static int SameCharacter(const char* a, const char* b, size_t* length) {
+    *length = (size_t)(NextCharacter(a) - a);
+    if (*length == 2) return a[0] == b[0] && a[1] == b[1] && NextCharacter(b) == b + 2;
+    if (*a && IsDBCSLeadByte((BYTE)*b) && b[1]) return 0;
     return UpperAscii(*a) == UpperAscii(*b);
+}
+
+int EqualsIgnoringCase(const char* a, const char* b) {
+    for (;;) {
+        size_t length;
+        if (!SameCharacter(a, b, &length)) return 0;
+        if (!*a) return 1;
+        a += length;
+        b += length;
+    }
+}
+
+int StartsWithIgnoringCase(const char* text, const char* prefix) {
+    for (; *prefix;) {
+        size_t length;
+        if (!SameCharacter(prefix, text, &length)) return 0;
+        prefix += length;
+        text += length;
+    }
+    return 1;
 }

@@ -6,7 +6,6 @@
 #include "../common/text.h"
 #include "uninstall.h"
 
-#include <string.h>
 
 static int HoldsFile(const char* directory, const char* name) {
     char path[PATH_BUFFER_SIZE];
@@ -19,8 +18,8 @@ static int HoldsFile(const char* directory, const char* name) {
 static int IsRoot(const char* directory) {
     if (directory[0] && directory[1] == ':') return directory[2] == '\\' && directory[3] == 0;
     if (directory[0] == '\\' && directory[1] == '\\') {
-        const char* share = strchr(directory + 2, '\\');
-        const char* rest = share ? strchr(share + 1, '\\') : 0;
+        const char* share = FirstBackslash(directory + 2);
+        const char* rest = share ? FirstBackslash(share + 1) : 0;
         return !rest || rest[1] == 0;
     }
     return 0;
@@ -28,12 +27,7 @@ static int IsRoot(const char* directory) {
 
 // outer and inner end with a backslash: inner lies in outer or is it.
 static int ContainsOrIs(const char* outer, const char* inner) {
-    size_t length = strlen(outer);
-    if (length == 0 || strlen(inner) < length) return 0;
-    char head[PATH_BUFFER_SIZE];
-    memcpy(head, inner, length);
-    head[length] = 0;
-    return EqualsIgnoringCase(head, outer);
+    return outer[0] && StartsWithIgnoringCase(inner, outer);
 }
 
 // The directory's long form and its short form (or the long one again).

@@ -16,9 +16,8 @@ static int IsDotEntry(const char* name) {
 static int RemoveEmptyDirectory(const char* directory) {
     char path[PATH_BUFFER_SIZE];
     if (!CopyText(path, sizeof path, directory)) return 0;
-    size_t length = 0;
-    while (path[length]) ++length;
-    if (length > 0 && path[length - 1] == '\\') path[length - 1] = 0;
+    // The last character, when a backslash: a trail byte 0x5C stays.
+    if (EndsWithBackslash(path)) *(char*)LastBackslash(path) = 0;
     return RemoveDirectoryA(path) != 0;
 }
 

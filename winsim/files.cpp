@@ -175,14 +175,16 @@ static bool ResolveAndStat(const char* path, SimPath* out, struct stat* found, b
     *statted = false;
     if (!path || hostRoot.empty()) return false;
     std::string text(path);
-    std::replace(text.begin(), text.end(), '/', '\\');
+    // Slashes become backslashes, by character: a trail byte stays.
+    for (size_t at = 0; at < text.size(); at += SimCharacterLength(text, at))
+        if (text[at] == '/') text[at] = '\\';
     if (text.size() >= 2 && text[1] == ':') {
         if (text.size() == 2) text += "\\";
     } else if (!text.empty() && text[0] == '\\') {
         text = currentDir.substr(0, 2) + text;
     } else {
         std::string base = currentDir;
-        if (base.empty() || base.back() != '\\') base += "\\";
+        if (!SimEndsWithSeparator(base)) base += "\\";
         text = base + text;
     }
     char drive = text[0];
@@ -191,9 +193,7 @@ static bool ResolveAndStat(const char* path, SimPath* out, struct stat* found, b
     text = SimLongFormOf(text);
 
     std::vector<std::string> parts;
-    std::stringstream stream(text.substr(3));
-    std::string part;
-    while (std::getline(stream, part, '\\')) {
+    for (const std::string& part : SimSplitPath(text.substr(3))) {
         if (part.empty() || part == ".") continue;
         if (part == "..") {
             if (!parts.empty()) parts.pop_back();
@@ -452,7 +452,7 @@ BOOL WINAPI MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
 HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA found) {
     if (SimFailHere("FindFirstFileA", pattern)) return INVALID_HANDLE_VALUE;
     std::string text = pattern ? pattern : "";
-    size_t slash = text.find_last_of("\\/");
+    size_t slash = SimLastSeparator(text);
     std::string dirPart = slash == std::string::npos ? "" : text.substr(0, slash + 1);
     std::string namePattern = slash == std::string::npos ? text : text.substr(slash + 1);
     SimPath dir;

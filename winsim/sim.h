@@ -17,6 +17,11 @@ enum SimFamily { SimWindows98, SimWindowsNT };
 // empty registry with the root keys, no scripted answers, no failures.
 void SimReset(const std::string& hostRoot);
 
+// The ANSI code page: 1252 (as after SimReset) or 932, whose double-byte
+// characters may end in 0x5C, the backslash's byte.
+void SimSetCodePage(UINT codePage);
+UINT SimCodePage();
+
 // Directories, modules, version, command line
 void SimSetFamily(SimFamily family);
 void SimSetVersion(DWORD version);

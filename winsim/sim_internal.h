@@ -7,6 +7,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 // Counts a call of op, logs it with what it acts on (a path, key or value
 // name, a stream's file; 0 for nothing), and answers whether an injected
@@ -14,8 +15,17 @@
 bool SimFailHere(const char* op, const char* subject = nullptr);
 bool SimFailHere(const char* op, const std::string& subject);
 
-// Upper-cases ASCII letters: the platform's names compare case-insensitively.
+// Upper-cases ASCII letters, character by character in the code page: the
+// platform's names compare case-insensitively, and a trail byte is no letter.
 std::string SimUpper(const std::string& text);
+bool SimIsLeadByte(unsigned char byte);
+// Bytes of the character at text[at]: 2 for a lead byte with its trail.
+size_t SimCharacterLength(const std::string& text, size_t at);
+// A path's names between backslashes (or slashes), by character.
+std::vector<std::string> SimSplitPath(const std::string& text);
+size_t SimLastSeparator(const std::string& text);  // npos: none
+bool SimEndsWithSeparator(const std::string& text);
+void SimCodePageReset();
 
 // A Windows path resolved against the host directory that holds the drives.
 struct SimPath {

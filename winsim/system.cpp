@@ -41,9 +41,10 @@ UINT CopyOut(const std::string& text, LPSTR buffer, UINT size) {
 
 bool StartsWithPath(const std::string& path, const std::string& prefix) {
     std::string p = SimUpper(path), q = SimUpper(prefix);
-    while (!q.empty() && q.back() == '\\') q.pop_back();
+    while (SimEndsWithSeparator(q)) q.pop_back();
     if (p.compare(0, q.size(), q) != 0) return false;
-    return p.size() == q.size() || p[q.size()] == '\\';
+    // The prefix must end at a character's end, before a backslash.
+    return p.size() == q.size() || (p[q.size()] == '\\' && SimLastSeparator(p.substr(0, q.size() + 1)) == q.size());
 }
 
 // Replaces the longest matching prefix by its counterpart.
@@ -52,7 +53,7 @@ std::string MapPrefix(const std::string& path, bool toShort) {
     const std::pair<std::string, std::string>* match = nullptr;
     for (const auto& entry : state.shortNames) {
         std::string from = toShort ? entry.first : entry.second;
-        while (!from.empty() && from.back() == '\\') from.pop_back();
+        while (SimEndsWithSeparator(from)) from.pop_back();
         if (StartsWithPath(path, from) && from.size() >= best) {
             best = from.size();
             match = &entry;
@@ -60,18 +61,11 @@ std::string MapPrefix(const std::string& path, bool toShort) {
     }
     if (!match) return path;
     std::string to = toShort ? match->second : match->first;
-    while (!to.empty() && to.back() == '\\') to.pop_back();
+    while (SimEndsWithSeparator(to)) to.pop_back();
     return to + path.substr(best);
 }
 
 }  // namespace
-
-std::string SimUpper(const std::string& text) {
-    std::string out = text;
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = (char)(c - 'a' + 'A');
-    return out;
-}
 
 std::string SimLongFormOf(const std::string& path) { return MapPrefix(path, false); }
 
@@ -105,6 +99,7 @@ void SimEndProcess() {
 
 void SimReset(const std::string& hostRoot) {
     SimFailuresReset();
+    SimCodePageReset();
     SimCrtReset();
     SimSecurityReset();
     SimFileNamesReset();

@@ -153,6 +153,7 @@ struct LocalizationCase {
     std::string localizationPath;  // where a localization library exists; empty: none
     std::vector<std::string> requests;  // LoadLibraryA paths expected
     bool loaded;
+    UINT codePage = 1252;
 };
 
 std::string PathOfLength(size_t length, const char* ending) {
@@ -179,6 +180,13 @@ const LocalizationCase kLocalizationCases[] = {
     {"path of 256 characters", PathOfLength(256, ".CPL"), "", {}, false},
     {"path of 300 characters", PathOfLength(300, ".CPL"), "", {}, false},
     {"path of 3 characters", "C:X", "", {}, false},
+    // Nothing would be left but the suffix, which the load would search for.
+    {"path of 4 characters", "C:XY", "", {}, false},
+    // By character: 0x95 0x5C is one character in code page 932, two in 1252.
+    {"double-byte extension", "C:\\CPL\\VANTRELL.\x95\x5C\x95\x5C", "C:\\CPL\\VANTREL-LOC.DLL",
+     {"C:\\CPL\\VANTREL-LOC.DLL"}, true, 932},
+    {"the same bytes in a single-byte code page", "C:\\CPL\\VANTRELL.\x95\x5C\x95\x5C", "C:\\CPL\\VANTRELL.-LOC.DLL",
+     {"C:\\CPL\\VANTRELL.-LOC.DLL"}, true, 1252},
 };
 
 class LocalizationTest : public AppletTest, public ::testing::WithParamInterface<LocalizationCase> {};
@@ -187,6 +195,7 @@ void PrintTo(const LocalizationCase& c, std::ostream* os) { *os << c.what; }
 
 TEST_P(LocalizationTest, LoadedFromTheAppletsPathWithItsLastFourCharactersReplaced) {
     const LocalizationCase& c = GetParam();
+    SimSetCodePage(c.codePage);
     SimSetModulePath(applet, c.appletPath.c_str());
     HMODULE localization = c.localizationPath.empty() ? nullptr : AddLocalization(c.localizationPath.c_str());
     Attach();

@@ -168,6 +168,8 @@ DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
 HMODULE WINAPI GetModuleHandleA(LPCSTR name);
 DWORD WINAPI GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size);
 DWORD WINAPI GetVersion(void);
+BOOL WINAPI IsDBCSLeadByte(BYTE byte);
+UINT WINAPI GetACP(void);
 LPSTR WINAPI GetCommandLineA(void);
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD error);
