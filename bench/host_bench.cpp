@@ -124,6 +124,9 @@ const char kKeyPath[] = "Software\\Bench\\Tree";
 // A key with count values and count subkeys, each subkey empty.
 void BuildKey(int count) {
     FreshMachine("registry");
+    // NT, where a key with subkeys must be emptied first; the 95/98 family
+    // deletes the tree in one call.
+    SimSetFamily(SimWindowsNT);
     HKEY key;
     if (RegCreateKeyA(HKEY_LOCAL_MACHINE, kKeyPath, &key) != ERROR_SUCCESS) abort();
     char name[32];

@@ -3,7 +3,9 @@
 // the platform's own operation on the same data. Each repetition builds the
 // data afresh (not timed) before each side runs; the sides take turns in a
 // rotating order, and the report gives medians, ratios ours/platform and
-// the cost per entry.
+// the cost per entry. Beside the platform's operations run floors: the same
+// files, or keys, deleted by the names they were made with, without any
+// listing, which no removal of an unknown tree can beat.
 //
 //   wine_bench.exe <work directory> [full] [reps=<n>] [cases=<name>,...]
 //
@@ -27,7 +29,7 @@
 
 namespace {
 
-enum { MAX_SIDES = 3, MAX_REPS = 15 };
+enum { MAX_SIDES = 5, MAX_REPS = 15 };
 
 LARGE_INTEGER frequency;
 char work[MAX_PATH];  // the work directory, with a trailing backslash
@@ -163,28 +165,87 @@ int TreeShell(long) {
     return result == 0 && !operation.fAnyOperationsAborted && TreeGone();
 }
 
+// The floor: the same files deleted by the names they were made with and
+// the directories removed deepest first, with no listing and no attribute
+// calls.
+int TreeFloorWide(long entries) {
+    char path[MAX_PATH];
+    for (long i = 0; i < entries; ++i) {
+        sprintf(path, "%sf%06ld.txt", treeDir, i);
+        if (!DeleteFileA(path)) return 0;
+    }
+    strcpy(path, treeDir);
+    path[strlen(path) - 1] = 0;
+    return RemoveDirectoryA(path) && TreeGone();
+}
+
+int TreeFloorDeep(long entries) {
+    char dir[MAX_PATH], file[MAX_PATH];
+    for (long chain = 0; chain < entries / (2 * CHAIN_DEPTH); ++chain) {
+        int length = sprintf(dir, "%sc%04ld", treeDir, chain);
+        for (int level = 1; level < CHAIN_DEPTH; ++level) length += sprintf(dir + length, "\\d");
+        for (int level = CHAIN_DEPTH - 1; level >= 0; --level) {
+            sprintf(file, "%s\\f.txt", dir);
+            if (!DeleteFileA(file) || !RemoveDirectoryA(dir)) return 0;
+            length -= level ? 2 : 0;
+            dir[length] = 0;
+        }
+    }
+    strcpy(dir, treeDir);
+    dir[strlen(dir) - 1] = 0;
+    return RemoveDirectoryA(dir) && TreeGone();
+}
+
 // Registry -------------------------------------------------------------------
 
 HKEY benchKey;  // HKEY_CURRENT_USER\Software\VantrellBench
 typedef LONG(WINAPI* RegDeleteTreeFunction)(HKEY, LPCSTR);
 RegDeleteTreeFunction regDeleteTree;
 
-// The key Tree with count values and count subkeys, each subkey empty.
-void PrepareKey(long count) {
+// Wide: the key Tree with count values and count subkeys, each subkey
+// empty. Deep: Tree holding chains of CHAIN_DEPTH keys, count keys in all,
+// each key with one value and the next level's key.
+const char kValueData[] = "C:\\Program Files\\Vantrell\\value";
+
+void SetBenchValue(HKEY key, const char* name) {
+    if (RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)kValueData, sizeof kValueData) != ERROR_SUCCESS)
+        Fail("RegSetValueExA");
+}
+
+void PrepareKeyWide(long count) {
     SHDeleteKeyA(benchKey, "Tree");
     HKEY key;
     if (RegCreateKeyA(benchKey, "Tree", &key) != ERROR_SUCCESS) Fail("RegCreateKeyA");
-    const char data[] = "C:\\Program Files\\Vantrell\\value";
     char name[32];
     for (long i = 0; i < count; ++i) {
         sprintf(name, "v%06ld", i);
-        if (RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)data, sizeof data) != ERROR_SUCCESS) Fail("RegSetValueExA");
+        SetBenchValue(key, name);
         HKEY sub;
         sprintf(name, "k%06ld", i);
         if (RegCreateKeyA(key, name, &sub) != ERROR_SUCCESS) Fail("RegCreateKeyA");
         RegCloseKey(sub);
     }
     RegCloseKey(key);
+}
+
+void PrepareKeyDeep(long count) {
+    SHDeleteKeyA(benchKey, "Tree");
+    HKEY tree;
+    if (RegCreateKeyA(benchKey, "Tree", &tree) != ERROR_SUCCESS) Fail("RegCreateKeyA");
+    char name[32];
+    for (long chain = 0; chain < count / CHAIN_DEPTH; ++chain) {
+        HKEY parent = tree;
+        sprintf(name, "c%04ld", chain);
+        for (int level = 0; level < CHAIN_DEPTH; ++level) {
+            HKEY key;
+            if (RegCreateKeyA(parent, level ? "d" : name, &key) != ERROR_SUCCESS) Fail("RegCreateKeyA");
+            SetBenchValue(key, "v");
+            if (parent != tree) RegCloseKey(parent);
+            parent = key;
+        }
+        RegCloseKey(parent);
+    }
+    RegCloseKey(tree);
 }
 
 int KeyGone() {
@@ -202,6 +263,107 @@ int KeyOurs(long) {
 int KeyShell(long) { return SHDeleteKeyA(benchKey, "Tree") == ERROR_SUCCESS && KeyGone(); }
 
 int KeyDeleteTree(long) { return regDeleteTree(benchKey, "Tree") == ERROR_SUCCESS && KeyGone(); }
+
+// The floor: each key deleted by the name it was made with, subkeys before
+// their key, with no listing and no opening; a key without subkeys takes
+// its values with it. Wide in the order of the names, and in the reverse
+// order: the registry keeps subkeys in a sorted array, so the order
+// decides where in the array each deletion works.
+int KeyFloorWide(long count, int lastFirst) {
+    HKEY tree;
+    if (RegOpenKeyA(benchKey, "Tree", &tree) != ERROR_SUCCESS) return 0;
+    char name[32];
+    for (long i = 0; i < count; ++i) {
+        sprintf(name, "k%06ld", lastFirst ? count - 1 - i : i);
+        if (RegDeleteKeyA(tree, name) != ERROR_SUCCESS) break;
+    }
+    RegCloseKey(tree);
+    return RegDeleteKeyA(benchKey, "Tree") == ERROR_SUCCESS && KeyGone();
+}
+
+int KeyFloorWideFirst(long count) { return KeyFloorWide(count, 0); }
+int KeyFloorWideLast(long count) { return KeyFloorWide(count, 1); }
+
+int KeyFloorDeep(long count) {
+    HKEY tree;
+    if (RegOpenKeyA(benchKey, "Tree", &tree) != ERROR_SUCCESS) return 0;
+    char path[2 * CHAIN_DEPTH + 16];
+    int done = 1;
+    for (long chain = 0; done && chain < count / CHAIN_DEPTH; ++chain) {
+        int length = sprintf(path, "c%04ld", chain);
+        for (int level = 1; level < CHAIN_DEPTH; ++level) length += sprintf(path + length, "\\d");
+        for (int level = CHAIN_DEPTH - 1; done && level >= 0; --level) {
+            done = RegDeleteKeyA(tree, path) == ERROR_SUCCESS;
+            length -= level ? 2 : 0;
+            path[length] = 0;
+        }
+    }
+    RegCloseKey(tree);
+    return done && RegDeleteKeyA(benchKey, "Tree") == ERROR_SUCCESS && KeyGone();
+}
+
+// Single calls, to see where the time of a removal goes: on the deep key
+// tree, 1000 of each call the removal makes, none of them deleting.
+int CallsRefusedDelete(long count) {
+    HKEY tree;
+    if (RegOpenKeyA(benchKey, "Tree", &tree) != ERROR_SUCCESS) return 0;
+    char name[32];
+    int refused = 0;
+    for (long i = 0; i < count; ++i) {
+        sprintf(name, "c%04ld", i % (count / CHAIN_DEPTH));
+        refused += RegDeleteKeyA(tree, name) != ERROR_SUCCESS;
+    }
+    RegCloseKey(tree);
+    return refused == count;
+}
+
+int CallsOpenClose(long count) {
+    HKEY tree;
+    if (RegOpenKeyA(benchKey, "Tree", &tree) != ERROR_SUCCESS) return 0;
+    char name[32];
+    int opened = 0;
+    for (long i = 0; i < count; ++i) {
+        sprintf(name, "c%04ld", i % (count / CHAIN_DEPTH));
+        HKEY key;
+        if (RegOpenKeyA(tree, name, &key) == ERROR_SUCCESS) {
+            ++opened;
+            RegCloseKey(key);
+        }
+    }
+    RegCloseKey(tree);
+    return opened == count;
+}
+
+int CallsEnum(long count) {
+    HKEY tree;
+    if (RegOpenKeyA(benchKey, "Tree", &tree) != ERROR_SUCCESS) return 0;
+    char name[256];
+    int listed = 0;
+    for (long i = 0; i < count; ++i) listed += RegEnumKeyA(tree, (DWORD)(i % (count / CHAIN_DEPTH)), name, sizeof name) == ERROR_SUCCESS;
+    RegCloseKey(tree);
+    return listed == count;
+}
+
+// Every directory of the deep tree listed once, as the removal lists it,
+// without deleting anything.
+int ListDeep(long entries) {
+    char dir[MAX_PATH], pattern[MAX_PATH];
+    for (long chain = 0; chain < entries / (2 * CHAIN_DEPTH); ++chain) {
+        int length = sprintf(dir, "%sc%04ld", treeDir, chain);
+        for (int level = 0; level < CHAIN_DEPTH; ++level) {
+            sprintf(pattern, "%s\\*.*", dir);
+            WIN32_FIND_DATAA found;
+            HANDLE search = FindFirstFileA(pattern, &found);
+            if (search == INVALID_HANDLE_VALUE) return 0;
+            int seen = 1;
+            while (FindNextFileA(search, &found)) ++seen;
+            FindClose(search);
+            if (seen != (level < CHAIN_DEPTH - 1 ? 4 : 3)) return 0;
+            length += sprintf(dir + length, "\\d");
+        }
+    }
+    return 1;
+}
 
 // File copy --------------------------------------------------------------------
 
@@ -397,12 +559,32 @@ int main(int argc, char** argv) {
             (unsigned long)((version >> 8) & 0xFF), wineVersion ? ", Wine " : "", wineVersion ? wineVersion() : "",
             regDeleteTree ? "present" : "absent");
 
-    const Side treeSides[MAX_SIDES] = {{"RemoveDirectoryTree", TreeOurs}, {"SHFileOperationA", TreeShell}, {0, 0}};
-    const Side keySides[MAX_SIDES] = {{"RegDeleteKeyTree", KeyOurs}, {"SHDeleteKeyA", KeyShell},
-                                      {regDeleteTree ? "RegDeleteTreeA" : 0, KeyDeleteTree}};
-    const Side copySides[MAX_SIDES] = {{"CopyFileChunked", CopyOurs}, {"CopyFileA", CopyPlatform}, {0, 0}};
-    const Side wininitSides[MAX_SIDES] = {{"ScheduleDeleteAtBoot", WininitOurs}, {"read + write", WininitFloor},
-                                          {0, 0}};
+    // The platform's side that a default run may leave out comes last.
+    const Side treeWideSides[MAX_SIDES] = {{"RemoveDirectoryTree", TreeOurs},
+                                           {"deletion by name (floor)", TreeFloorWide},
+                                           {"SHFileOperationA", TreeShell}};
+    const Side treeDeepSides[MAX_SIDES] = {{"RemoveDirectoryTree", TreeOurs},
+                                           {"deletion by name (floor)", TreeFloorDeep},
+                                           {"SHFileOperationA", TreeShell}};
+    const char* deleteTree = regDeleteTree ? "RegDeleteTreeA" : 0;
+    // RegDeleteTreeA last: a side without a name ends the list.
+    const Side keyWideSides[MAX_SIDES] = {{"RegDeleteKeyTree", KeyOurs},
+                                          {"SHDeleteKeyA", KeyShell},
+                                          {"RegDeleteKeyA by name, first first (floor)", KeyFloorWideFirst},
+                                          {"RegDeleteKeyA by name, last first (floor)", KeyFloorWideLast},
+                                          {deleteTree, KeyDeleteTree}};
+    const Side keyDeepSides[MAX_SIDES] = {{"RegDeleteKeyTree", KeyOurs},
+                                          {"SHDeleteKeyA", KeyShell},
+                                          {"RegDeleteKeyA by name (floor)", KeyFloorDeep},
+                                          {deleteTree, KeyDeleteTree}};
+    const Side callSides[MAX_SIDES] = {{"RegDeleteKeyA, refused", CallsRefusedDelete},
+                                       {"RegOpenKeyA + RegCloseKey", CallsOpenClose},
+                                       {"RegEnumKeyA", CallsEnum}};
+    const Side listingSides[MAX_SIDES] = {{"listing every directory", ListDeep},
+                                          {"RemoveDirectoryTree", TreeOurs},
+                                          {"deletion by name (floor)", TreeFloorDeep}};
+    const Side copySides[MAX_SIDES] = {{"CopyFileChunked", CopyOurs}, {"CopyFileA", CopyPlatform}};
+    const Side wininitSides[MAX_SIDES] = {{"ScheduleDeleteAtBoot", WininitOurs}, {"read + write", WininitFloor}};
     // By default: few repetitions, and the platform's side (or the whole
     // case) left out where one run takes many minutes under emulation. The
     // wide tree of 100000 files is made with full only: Wine looks for
@@ -415,15 +597,23 @@ int main(int argc, char** argv) {
         {"tree-deep-1000", "tree, deep, 1000 entries", 1000, 1000, 3, 7, 0, PrepareDeep, {}},
         {"tree-deep-10000", "tree, deep, 10000 entries", 10000, 10000, 1, 5, 1, PrepareDeep, {}},
         {"tree-deep-100000", "tree, deep, 100000 entries", 100000, 100000, 1, 3, 1, PrepareDeep, {}},
-        {"registry-1000", "key, 1000 subkeys + 1000 values", 1000, 2000, 5, 7, 0, PrepareKey, {}},
-        {"registry-10000", "key, 10000 subkeys + 10000 values", 10000, 20000, 3, 5, 0, PrepareKey, {}},
+        {"registry-wide-1000", "key, wide, 1000 subkeys + 1000 values", 1000, 2000, 5, 7, 0, PrepareKeyWide, {}},
+        {"registry-wide-10000", "key, wide, 10000 subkeys + 10000 values", 10000, 20000, 3, 5, 0, PrepareKeyWide, {}},
+        {"registry-deep-1000", "key, deep, 1000 keys + 1000 values", 1000, 2000, 5, 7, 0, PrepareKeyDeep, {}},
+        {"registry-deep-10000", "key, deep, 10000 keys + 10000 values", 10000, 20000, 3, 5, 0, PrepareKeyDeep, {}},
+        // Where the time goes; only when named in cases=.
+        {"calls-1000", "1000 calls on the deep key tree", 1000, 1000, 0, 3, 0, PrepareKeyDeep, {}},
+        {"listing-deep-1000", "listing the deep tree, 1000 entries", 1000, 1000, 0, 3, 0, PrepareDeep, {}},
         {"copy-1MB", "copy, 1 MB", 1L << 20, 0, 11, 15, 0, PrepareCopy, {}},
         {"copy-256MB", "copy, 256 MB", 256L << 20, 0, 3, 5, 0, PrepareCopy, {}},
         {"wininit-100000", "wininit.ini, 100000 lines", 100000, 100000, 5, 7, 0, PrepareWininit, {}},
     };
     for (Case& c : cases) {
-        const Side* sides = strncmp(c.name, "tree", 4) == 0       ? treeSides
-                            : strncmp(c.name, "registry", 8) == 0 ? keySides
+        int deep = strstr(c.name, "deep") != 0;
+        const Side* sides = strncmp(c.name, "calls", 5) == 0     ? callSides
+                            : strncmp(c.name, "listing", 7) == 0 ? listingSides
+                            : strncmp(c.name, "tree", 4) == 0    ? (deep ? treeDeepSides : treeWideSides)
+                            : strncmp(c.name, "registry", 8) == 0 ? (deep ? keyDeepSides : keyWideSides)
                             : strncmp(c.name, "copy", 4) == 0     ? copySides
                                                                   : wininitSides;
         memcpy(c.sides, sides, sizeof c.sides);

@@ -59,15 +59,19 @@ static void DeleteSubkeys(HKEY key) {
     }
 }
 
-// Subkey name of parent goes after its subkeys, and takes its values with
-// it: the platform deletes a key that has no subkeys whole. Only a key that
-// stays has its values deleted one by one, so that the end is the same as
-// values first, at two calls fewer per value.
+// Each platform call is a round trip to the registry, so a key is first
+// deleted whole: on NT that takes a key without subkeys with its values, on
+// the 95/98 family the whole tree below it. Only a key whose deletion is
+// refused is opened, its subkeys deleted, and then deleted again; a key that
+// still stays has its values deleted one by one. A name that is not there
+// needs no second look.
 static LSTATUS DeleteKeyAndBelow(HKEY parent, const char* name) {
-    HKEY key;
-    if (RegOpenKeyA(parent, name, &key) != ERROR_SUCCESS) return RegDeleteKeyA(parent, name);
-    DeleteSubkeys(key);
     LSTATUS status = RegDeleteKeyA(parent, name);
+    if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return status;
+    HKEY key;
+    if (RegOpenKeyA(parent, name, &key) != ERROR_SUCCESS) return status;
+    DeleteSubkeys(key);
+    status = RegDeleteKeyA(parent, name);
     if (status != ERROR_SUCCESS) RegDeleteAllValues(key);
     RegCloseKey(key);
     return status;

@@ -1,7 +1,9 @@
 // The simulated registry, in memory: keys with ordered values and subkeys
 // sorted by name, handles that count as open until closed, and entries whose
-// deletion the platform refuses. A key that still has subkeys cannot be
-// deleted, as on NT.
+// deletion the platform refuses. Key deletion follows the family: NT
+// refuses a key that still has subkeys; the 95/98 family deletes the key
+// with everything below it, or, when a key in that tree is refused,
+// nothing.
 #include "sim_internal.h"
 
 #include <algorithm>
@@ -105,6 +107,13 @@ HKEY NewHandle(std::shared_ptr<Key> key) {
     uintptr_t value = nextHandle++;
     handles[value] = std::move(key);
     return (HKEY)value;
+}
+
+bool AnyRefused(const Key& key) {
+    if (key.refuseDelete) return true;
+    for (const auto& sub : key.subkeys)
+        if (AnyRefused(*sub)) return true;
+    return false;
 }
 
 void MarkDeleted(Key& key) {
@@ -297,7 +306,8 @@ LSTATUS WINAPI RegDeleteKeyA(HKEY handle, LPCSTR subKey) {
     if (!subKey || !*subKey) return ERROR_ACCESS_DENIED;  // a key cannot delete itself this way
     std::shared_ptr<Key> target = Walk(key, subKey, false);
     if (!target) return ERROR_FILE_NOT_FOUND;
-    if (target->refuseDelete || !target->subkeys.empty()) return ERROR_ACCESS_DENIED;
+    if (SimIsNT() ? target->refuseDelete || !target->subkeys.empty() : AnyRefused(*target))
+        return ERROR_ACCESS_DENIED;
     Key* parent = target->parent;
     MarkDeleted(*target);
     parent->subkeys.erase(std::find(parent->subkeys.begin(), parent->subkeys.end(), target));

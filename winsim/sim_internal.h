@@ -48,6 +48,10 @@ SimFileState& SimFiles();
 // (held by a test, or open in a stream); 0 when it is free.
 DWORD SimInUseError(const std::string& key);
 
+// Whether the simulated version is of the NT family (without counting a
+// GetVersion call).
+bool SimIsNT();
+
 void SimFilesReset(const std::string& hostRoot);
 void SimRegistryReset();
 void SimUiReset();

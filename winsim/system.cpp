@@ -114,6 +114,7 @@ void SimReset(const std::string& hostRoot) {
 
 void SimSetFamily(SimFamily family) { state.version = family == SimWindowsNT ? kVersionNT : kVersion98; }
 void SimSetVersion(DWORD version) { state.version = version; }
+bool SimIsNT() { return (state.version & 0x80000000u) == 0; }
 void SimSetWindowsDirectory(const char* path) { state.windowsDir = path; }
 void SimSetSystemDirectory(const char* path) { state.systemDir = path; }
 HMODULE SimMainModule() { return &mainModule; }

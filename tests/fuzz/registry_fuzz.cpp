@@ -6,6 +6,10 @@
 // exactly what the platform lets go: everything but refused entries, the
 // keys above them, and names too long to enumerate (which the platform
 // never makes). After injected failures a second run must get that far.
+// Each input runs on both families: NT refuses to delete a key with
+// subkeys, the 95/98 family deletes the tree below it in the same call
+// (unless a key in it is refused), which takes names too long to
+// enumerate with it.
 // RegCloseKey is not made to fail: a close that fails leaves its handle
 // open whatever the caller does.
 //
@@ -176,6 +180,49 @@ std::set<std::string> ExpectedSurvivors(const Model& model, Operation operation,
     return survivors;
 }
 
+// The 95/98 family: a key that is reached and has no refused key in its
+// tree goes whole, names too long to enumerate included; one that has is
+// opened, its subkeys that can be named are reached in turn, and it stays
+// with its values deleted one by one.
+void Reach98(const Model& model, const std::string& key, std::set<std::string>& survivors) {
+    auto tooLong = [](const std::string& name) { return name.size() >= kNameBufferSize; };
+    bool refusedBelow = false;
+    for (const std::string& refused : model.refusedKeys)
+        if (refused == key || Below(refused, key)) refusedBelow = true;
+    if (!refusedBelow) {
+        for (const std::string& k : model.keys)
+            if (k == key || Below(k, key)) survivors.erase(k);
+        for (const auto& value : model.values)
+            if (value.second == key || Below(value.second, key)) survivors.erase(value.first);
+        return;
+    }
+    for (const std::string& k : model.keys)
+        if (Parent(k) == key && Below(k, key) && !tooLong(LastName(k))) Reach98(model, k, survivors);
+    for (const auto& value : model.values)
+        if (value.second == key && !model.refusedValues.count(value.first) &&
+            !tooLong(value.first.substr(key.size() + 1)))
+            survivors.erase(value.first);
+}
+
+std::set<std::string> ExpectedSurvivors98(const Model& model, Operation operation, const std::string& target,
+                                          bool targetNamed) {
+    std::set<std::string> survivors = ModelEntries(model);
+    if (!targetNamed || !model.keys.count(target)) return survivors;
+    if (operation == KEY_TREE) {
+        Reach98(model, target, survivors);
+        return survivors;
+    }
+    for (const auto& value : model.values)
+        if (value.second == target && !model.refusedValues.count(value.first) &&
+            value.first.size() - target.size() - 1 < kNameBufferSize)
+            survivors.erase(value.first);
+    if (operation == ALL_VALUES) return survivors;
+    for (const std::string& k : model.keys)
+        if (Parent(k) == target && Below(k, target) && LastName(k).size() < kNameBufferSize)
+            Reach98(model, k, survivors);
+    return survivors;
+}
+
 std::string Describe(const std::set<std::string>& entries) {
     std::string text;
     for (const std::string& e : entries) text += "\n    " + Printable(e, 80);
@@ -219,30 +266,19 @@ int Run(Operation operation, const std::string& targetName, const std::vector<Fa
     return calls;
 }
 
-}  // namespace
+// A command that builds the tree.
+struct Command {
+    unsigned kind;
+    std::string path;
+    std::string valueName;
+};
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FuzzInput input(data, size);
-    Operation operation = (Operation)input.Below(3);
-    // The name RegDeleteKeyTree is given: the target, in another case,
-    // empty (which would name the parent itself), a path into it, or one
-    // that does not exist. The other two open the target by name.
-    const char* const targetNames[] = {kTarget, "TARGET", "", "Target\\A", "Missing"};
-    size_t pick = input.Below(5);
-    std::string targetName = targetNames[operation == KEY_TREE ? pick : pick % 2];
-    std::vector<Failure> failures(input.Below(8));
-    for (Failure& f : failures) {
-        f.op = kOperations[input.Below(sizeof kOperations / sizeof kOperations[0])];
-        f.error = kErrors[input.Below(sizeof kErrors / sizeof kErrors[0])];
-        f.occurrence = (int)input.Below(48) + 1;
-        f.persists = input.Flag();
-        // The platform reports ERROR_MORE_DATA only for an entry that is
-        // there; past the last one an enumeration fails otherwise. A run of
-        // them would stand for an endless list.
-        if (f.error == ERROR_MORE_DATA && std::string(f.op).compare(0, 7, "RegEnum") == 0) f.persists = false;
-    }
-
+// Builds the tree on a fresh machine of the family, runs the operation and
+// checks what it left.
+void RunOnFamily(SimFamily family, Operation operation, const std::string& targetName,
+                 const std::vector<Failure>& failures, const std::vector<Command>& commands) {
     FreshMachine();
+    SimSetFamily(family);
     Model model;
     const std::string root = kRoot;
     AddKeyPath(model, root + "\\" + kTarget);
@@ -250,22 +286,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SimRegCreateKey(HKEY_LOCAL_MACHINE, (root + "\\" + kTarget).c_str());
     SimRegSetString(HKEY_LOCAL_MACHINE, (root + "\\" + kOutside).c_str(), "Keep", "x");
     model.values[ValueId(root + "\\" + kOutside, "Keep")] = Upper(root + "\\" + kOutside);
-    for (int command = 0; command < 48 && !input.Empty(); ++command) {
-        unsigned kind = input.Byte();
-        std::string path = root + "\\" + ((kind & 0x80) ? kOutside : kTarget);
-        size_t depth = input.Below(5);
-        for (size_t i = 0; i < depth; ++i) {
-            unsigned pick = input.Byte();
-            std::string name = pick >= 250 ? std::string(250 + pick % 10 * 2, 'L') : kNames[pick % kNameCount];
-            if (name.empty()) continue;  // an empty key name is no name
-            path += "\\" + name;
-        }
-        // Keys created by an earlier command keep the case they were
-        // created with; the model keeps the first spelling too.
-        std::string valueName = kNames[input.Below(kNameCount)];
-        if ((kind & 0x40) != 0) valueName = std::string(250 + input.Below(12), 'V');
+    for (const Command& c : commands) {
+        const std::string& path = c.path;
+        const std::string& valueName = c.valueName;
         AddKeyPath(model, path);
-        switch (kind % 4) {
+        switch (c.kind % 4) {
             case 0:
                 SimRegCreateKey(HKEY_LOCAL_MACHINE, path.c_str());
                 break;
@@ -292,10 +317,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::string targetPath = Upper(root + "\\" + targetName);
     bool named = !targetName.empty() && model.keys.count(targetPath);
-    const std::set<std::string> expected = ExpectedSurvivors(model, operation, targetPath, named);
+    const std::set<std::string> expected = family == SimWindowsNT
+                                               ? ExpectedSurvivors(model, operation, targetPath, named)
+                                               : ExpectedSurvivors98(model, operation, targetPath, named);
     auto report = [&] {
-        return std::string("operation ") + std::to_string(operation) + " on " + Printable(targetName) + ", " +
-               std::to_string(failures.size()) + " failures, tree:" + Describe(initial);
+        return std::string(family == SimWindowsNT ? "NT: " : "95/98: ") + "operation " + std::to_string(operation) +
+               " on " + Printable(targetName) + ", " + std::to_string(failures.size()) +
+               " failures, tree:" + Describe(initial);
     };
 
     // The calls a run may make: a few per entry for each time it is
@@ -314,7 +342,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(after.count(e), report() + "\n  lost " + e + "\n  left:" + Describe(after));
     if (failures.empty()) {
         FUZZ_CHECK(after == expected, report() + "\n  left:" + Describe(after) + "\n  expected:" + Describe(expected));
-        return 0;
+        return;
     }
     // What the failures kept, a second run without them deletes.
     calls = Run(operation, targetName, std::vector<Failure>());
@@ -323,5 +351,49 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::set<std::string> again = Snapshot();
     FUZZ_CHECK(again == expected, report() + "\n  left after a second run:" + Describe(again) +
                                       "\n  expected:" + Describe(expected));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzInput input(data, size);
+    Operation operation = (Operation)input.Below(3);
+    // The name RegDeleteKeyTree is given: the target, in another case,
+    // empty (which would name the parent itself), a path into it, or one
+    // that does not exist. The other two open the target by name.
+    const char* const targetNames[] = {kTarget, "TARGET", "", "Target\\A", "Missing"};
+    size_t pick = input.Below(5);
+    std::string targetName = targetNames[operation == KEY_TREE ? pick : pick % 2];
+    std::vector<Failure> failures(input.Below(8));
+    for (Failure& f : failures) {
+        f.op = kOperations[input.Below(sizeof kOperations / sizeof kOperations[0])];
+        f.error = kErrors[input.Below(sizeof kErrors / sizeof kErrors[0])];
+        f.occurrence = (int)input.Below(48) + 1;
+        f.persists = input.Flag();
+        // The platform reports ERROR_MORE_DATA only for an entry that is
+        // there; past the last one an enumeration fails otherwise. A run of
+        // them would stand for an endless list.
+        if (f.error == ERROR_MORE_DATA && std::string(f.op).compare(0, 7, "RegEnum") == 0) f.persists = false;
+    }
+
+    const std::string root = kRoot;
+    std::vector<Command> commands;
+    for (int command = 0; command < 48 && !input.Empty(); ++command) {
+        unsigned kind = input.Byte();
+        std::string path = root + "\\" + ((kind & 0x80) ? kOutside : kTarget);
+        size_t depth = input.Below(5);
+        for (size_t i = 0; i < depth; ++i) {
+            unsigned pick = input.Byte();
+            std::string name = pick >= 250 ? std::string(250 + pick % 10 * 2, 'L') : kNames[pick % kNameCount];
+            if (name.empty()) continue;  // an empty key name is no name
+            path += "\\" + name;
+        }
+        // Keys created by an earlier command keep the case they were
+        // created with; the model keeps the first spelling too.
+        std::string valueName = kNames[input.Below(kNameCount)];
+        if ((kind & 0x40) != 0) valueName = std::string(250 + input.Below(12), 'V');
+        commands.push_back(Command{kind, path, valueName});
+    }
+    for (SimFamily family : {SimWindowsNT, SimWindows98}) RunOnFamily(family, operation, targetName, failures, commands);
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "common/registry.h"
 #include "machine.h"
 
+#include <algorithm>
 #include <string.h>
 #include <string>
 #include <vector>
@@ -173,45 +174,117 @@ void DeleteProductTree() {
 
 const std::string kLongName(300, 'N');
 
+const std::vector<std::string> kAllKeys = {"Vantrell", "Vantrell\\Display", "Vantrell\\Display\\Modes",
+                                           "Vantrell\\Display\\Zeta", "Vantrell\\Renderer"};
+
+// Each case on both families: NT refuses to delete a key that has subkeys,
+// the 95/98 family deletes the tree below it in the same call.
 struct DeleteCase {
     const char* what;
     void (*arrange)();
-    std::vector<std::string> survivors;  // "path" for a key, "path|value" for a value
+    std::vector<std::string> survivorsNT;  // "path" for a key, "path|value" for a value
+    std::vector<std::string> survivors98;
 };
 
 const DeleteCase kDeleteCases[] = {
-    {"everything", [] {}, {}},
+    {"everything", [] {}, {}, {}},
     {"refused value deep down",
      [] { SimRegRefuseDelete(HKEY_LOCAL_MACHINE, Below("Vantrell\\Display\\Modes").c_str(), "Default"); },
      // The platform removes a key with its values once it has no subkeys.
+     {},
      {}},
     {"refused key deep down",
      [] { SimRegRefuseDelete(HKEY_LOCAL_MACHINE, Below("Vantrell\\Display\\Modes").c_str(), 0); },
+     {"Vantrell", "Vantrell\\Display", "Vantrell\\Display\\Modes"},
      {"Vantrell", "Vantrell\\Display", "Vantrell\\Display\\Modes"}},
-    {"every value deletion refused", [] { SimFailCall("RegDeleteValueA", ERROR_ACCESS_DENIED, 0); }, {}},
+    {"refused top key",
+     [] { SimRegRefuseDelete(HKEY_LOCAL_MACHINE, kProduct, 0); },
+     {"Vantrell"},
+     {"Vantrell"}},
+    {"every value deletion refused", [] { SimFailCall("RegDeleteValueA", ERROR_ACCESS_DENIED, 0); }, {}, {}},
     {"every key deletion refused",
      [] { SimFailCall("RegDeleteKeyA", ERROR_ACCESS_DENIED, 0); },
-     {"Vantrell", "Vantrell\\Display", "Vantrell\\Display\\Modes", "Vantrell\\Display\\Zeta", "Vantrell\\Renderer"}},
+     kAllKeys,
+     kAllKeys},
+    {"first deletion refused once",
+     // The key is opened and its subkeys go one by one; then it goes too.
+     [] { SimFailCall("RegDeleteKeyA", ERROR_ACCESS_DENIED, 1); },
+     {},
+     {}},
+    {"first deletion refused, the key cannot be opened",
+     [] {
+         SimFailCall("RegDeleteKeyA", ERROR_ACCESS_DENIED, 1);
+         SimFailCall("RegOpenKeyA", ERROR_ACCESS_DENIED, 1);
+     },
+     {"Vantrell", "Vantrell|InstallLocation", "Vantrell|FileName", "Vantrell|Switch", "Vantrell\\Display",
+      "Vantrell\\Display|Width", "Vantrell\\Display|Height", "Vantrell\\Display|Depth", "Vantrell\\Display\\Modes",
+      "Vantrell\\Display\\Modes|Default", "Vantrell\\Display\\Modes|Alternate", "Vantrell\\Display\\Zeta",
+      "Vantrell\\Display\\Zeta|Last", "Vantrell\\Renderer", "Vantrell\\Renderer|Name"},
+     {"Vantrell", "Vantrell|InstallLocation", "Vantrell|FileName", "Vantrell|Switch", "Vantrell\\Display",
+      "Vantrell\\Display|Width", "Vantrell\\Display|Height", "Vantrell\\Display|Depth", "Vantrell\\Display\\Modes",
+      "Vantrell\\Display\\Modes|Default", "Vantrell\\Display\\Modes|Alternate", "Vantrell\\Display\\Zeta",
+      "Vantrell\\Display\\Zeta|Last", "Vantrell\\Renderer", "Vantrell\\Renderer|Name"}},
     {"subkey that cannot be opened",
-     // Opens: Vantrell, then its first subkey, Display.
+     // On NT: Vantrell is opened, then its first subkey, Display. On the
+     // 95/98 family nothing is opened: the first deletion takes the tree.
      [] { SimFailCall("RegOpenKeyA", ERROR_ACCESS_DENIED, 2); },
      {"Vantrell", "Vantrell\\Display", "Vantrell\\Display|Width", "Vantrell\\Display|Height",
       "Vantrell\\Display|Depth", "Vantrell\\Display\\Modes", "Vantrell\\Display\\Modes|Default",
-      "Vantrell\\Display\\Modes|Alternate", "Vantrell\\Display\\Zeta", "Vantrell\\Display\\Zeta|Last"}},
+      "Vantrell\\Display\\Modes|Alternate", "Vantrell\\Display\\Zeta", "Vantrell\\Display\\Zeta|Last"},
+     {}},
+    {"a deletion that reports the key missing",
+     // A key the platform reports missing is not looked into: on NT it is
+     // stepped past and the rest goes around it; on the 95/98 family the
+     // top key's second deletion takes it all the same.
+     [] {
+         SimFailCall("RegDeleteKeyA", ERROR_ACCESS_DENIED, 1);
+         SimFailCall("RegDeleteKeyA", ERROR_FILE_NOT_FOUND, 2);
+     },
+     {"Vantrell", "Vantrell\\Display", "Vantrell\\Display|Width", "Vantrell\\Display|Height",
+      "Vantrell\\Display|Depth", "Vantrell\\Display\\Modes", "Vantrell\\Display\\Modes|Default",
+      "Vantrell\\Display\\Modes|Alternate", "Vantrell\\Display\\Zeta", "Vantrell\\Display\\Zeta|Last"},
+     {}},
     {"value name longer than the name buffer",
      [] { SimRegSetString(HKEY_LOCAL_MACHINE, Below("Vantrell\\Display").c_str(), kLongName.c_str(), "x"); },
+     {},
      {}},
     {"subkey name longer than the name buffer",
      [] { SimRegCreateKey(HKEY_LOCAL_MACHINE, Below(("Vantrell\\Display\\" + kLongName).c_str()).c_str()); },
-     {"Vantrell", "Vantrell\\Display", "Vantrell\\Display\\" + kLongName}},
+     {"Vantrell", "Vantrell\\Display", "Vantrell\\Display\\" + kLongName},
+     // The name is never needed: the tree goes whole.
+     {}},
+    {"subkey name longer than the name buffer beside a refused key",
+     [] {
+         SimRegCreateKey(HKEY_LOCAL_MACHINE, Below(("Vantrell\\Display\\" + kLongName).c_str()).c_str());
+         SimRegRefuseDelete(HKEY_LOCAL_MACHINE, Below("Vantrell\\Renderer").c_str(), 0);
+     },
+     {"Vantrell", "Vantrell\\Display", "Vantrell\\Display\\" + kLongName, "Vantrell\\Renderer"},
+     // Display has nothing refused below it and goes whole.
+     {"Vantrell", "Vantrell\\Renderer"}},
 };
 
-void PrintTo(const DeleteCase& c, std::ostream* os) { *os << c.what; }
+struct FamilyCase {
+    SimFamily family;
+    const DeleteCase* c;
+};
 
-class RegDeleteKeyTreeTest : public MachineTest, public ::testing::WithParamInterface<DeleteCase> {};
+void PrintTo(const FamilyCase& f, std::ostream* os) {
+    *os << (f.family == SimWindowsNT ? "NT: " : "95/98: ") << f.c->what;
+}
+
+std::vector<FamilyCase> AllFamilyCases() {
+    std::vector<FamilyCase> cases;
+    for (const DeleteCase& c : kDeleteCases)
+        for (SimFamily family : {SimWindowsNT, SimWindows98}) cases.push_back(FamilyCase{family, &c});
+    return cases;
+}
+
+class RegDeleteKeyTreeTest : public MachineTest, public ::testing::WithParamInterface<FamilyCase> {};
 
 TEST_P(RegDeleteKeyTreeTest, DeletesAllThePlatformLetsGoAndEnds) {
-    const DeleteCase& c = GetParam();
+    const DeleteCase& c = *GetParam().c;
+    SimSetFamily(GetParam().family);
+    const std::vector<std::string>& survivors = GetParam().family == SimWindowsNT ? c.survivorsNT : c.survivors98;
     ArrangeTree();
     c.arrange();
     ArmLoopBackstops();
@@ -222,19 +295,76 @@ TEST_P(RegDeleteKeyTreeTest, DeletesAllThePlatformLetsGoAndEnds) {
     for (const Entry& e : kTree) {
         std::string id = e.value ? std::string(e.path) + "|" + e.value : e.path;
         bool expected = false;
-        for (const std::string& s : c.survivors) expected = expected || s == id;
+        for (const std::string& s : survivors) expected = expected || s == id;
         EXPECT_EQ(expected, EntryExists(e)) << id;
     }
-    for (const std::string& s : c.survivors) {
+    for (const std::string& s : survivors) {
         if (s.find('|') != std::string::npos) continue;
         EXPECT_TRUE(SimRegKeyExists(HKEY_LOCAL_MACHINE, Below(s.c_str()).c_str())) << s;
+    }
+    if (std::find(survivors.begin(), survivors.end(), "Vantrell\\Display\\" + kLongName) == survivors.end()) {
+        EXPECT_FALSE(SimRegKeyExists(HKEY_LOCAL_MACHINE, Below(("Vantrell\\Display\\" + kLongName).c_str()).c_str()));
     }
     for (const Entry& e : kNeighbours) EXPECT_TRUE(EntryExists(e)) << e.path;
     EXPECT_EQ(0, SimRegOpenHandles());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, RegDeleteKeyTreeTest, ::testing::ValuesIn(kDeleteCases),
-                         [](const ::testing::TestParamInfo<DeleteCase>& info) {
+INSTANTIATE_TEST_SUITE_P(Cases, RegDeleteKeyTreeTest, ::testing::ValuesIn(AllFamilyCases()),
+                         [](const ::testing::TestParamInfo<FamilyCase>& info) {
+                             std::string name = info.param.family == SimWindowsNT ? "NT_" : "W98_";
+                             for (const char* p = info.param.c->what; *p; ++p)
+                                 name += isalnum((unsigned char)*p) ? *p : '_';
+                             return name;
+                         });
+
+// The calls a deletion makes: a key without subkeys costs its deletion
+// alone, and only a key that has subkeys is opened and listed.
+struct CallCase {
+    const char* what;
+    SimFamily family;
+    int leaves;     // empty subkeys of the key, each with a value
+    int opens, enumKeys, deletes, enumValues, closes;
+};
+
+const CallCase kCallCases[] = {
+    // One deletion refused, the key opened, each leaf listed and deleted,
+    // the list found empty, the key deleted with its values.
+    {"NT, 3 leaves", SimWindowsNT, 3, 1, 4, 5, 0, 1},
+    {"NT, 100 leaves", SimWindowsNT, 100, 1, 101, 102, 0, 1},
+    {"NT, no subkeys", SimWindowsNT, 0, 0, 0, 1, 0, 0},
+    {"95/98, 100 leaves", SimWindows98, 100, 0, 0, 1, 0, 0},
+};
+
+void PrintTo(const CallCase& c, std::ostream* os) { *os << c.what; }
+
+class RegDeleteKeyTreeCallsTest : public MachineTest, public ::testing::WithParamInterface<CallCase> {};
+
+TEST_P(RegDeleteKeyTreeCallsTest, AsksForTheDeletionFirst) {
+    const CallCase& c = GetParam();
+    SimSetFamily(c.family);
+    SimRegSetString(HKEY_LOCAL_MACHINE, kProduct, "InstallLocation", "C:\\VANT\\");
+    for (int i = 0; i < c.leaves; ++i) {
+        std::string leaf = std::string(kProduct) + "\\Leaf" + std::to_string(i);
+        SimRegSetString(HKEY_LOCAL_MACHINE, leaf.c_str(), "Value", "x");
+    }
+    HKEY parent;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kQuillon, 0, KEY_ALL_ACCESS, &parent));
+    int opensBefore = SimCallCount("RegOpenKeyA"), closesBefore = SimCallCount("RegCloseKey");
+    RegDeleteKeyTree(parent, "Vantrell");
+    EXPECT_EQ(c.opens, SimCallCount("RegOpenKeyA") - opensBefore);
+    EXPECT_EQ(c.closes, SimCallCount("RegCloseKey") - closesBefore);
+    RegCloseKey(parent);
+
+    EXPECT_FALSE(SimRegKeyExists(HKEY_LOCAL_MACHINE, kProduct));
+    EXPECT_EQ(c.enumKeys, SimCallCount("RegEnumKeyA"));
+    EXPECT_EQ(c.deletes, SimCallCount("RegDeleteKeyA"));
+    EXPECT_EQ(c.enumValues, SimCallCount("RegEnumValueA"));
+    EXPECT_EQ(0, SimCallCount("RegDeleteValueA"));
+    EXPECT_EQ(0, SimRegOpenHandles());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RegDeleteKeyTreeCallsTest, ::testing::ValuesIn(kCallCases),
+                         [](const ::testing::TestParamInfo<CallCase>& info) {
                              std::string name;
                              for (const char* p = info.param.what; *p; ++p)
                                  name += isalnum((unsigned char)*p) ? *p : '_';
@@ -284,6 +414,9 @@ TEST_F(RegDeleteTest, NameThatDoesNotExistChangesNothing) {
     RegDeleteKeyTree(parent, "Vantrell\\Nonexistent");
     RegDeleteKeyTree(parent, "");  // would stand for the parent itself
     RegCloseKey(parent);
+    // A missing name costs its deletion alone; the empty name no call.
+    EXPECT_EQ(2, SimCallCount("RegDeleteKeyA"));
+    EXPECT_EQ(1, SimCallCount("RegOpenKeyA"));  // the parent
 
     for (const Entry& e : kTree) EXPECT_TRUE(EntryExists(e)) << e.path;
     for (const Entry& e : kNeighbours) EXPECT_TRUE(EntryExists(e)) << e.path;
