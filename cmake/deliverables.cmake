@@ -6,7 +6,13 @@
 set(CMAKE_CXX_STANDARD_LIBRARIES "")
 set(CMAKE_C_STANDARD_LIBRARIES "")
 
+# For the 80386, whatever the compiler's default (MinGW's i686 compiler
+# makes Pentium Pro code, with cmov): Windows 95 runs on a 386, and many
+# machines of the 95/98 family had a Pentium MMX or a K6-2. Scheduled for
+# the Pentium, the commonest of them. tests/binary/check_instructions.sh
+# holds the result to it.
 set(DELIVERABLE_COMPILE_OPTIONS
+    -march=i386 -mtune=pentium
     -Os -Wall -Wextra
     -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
     -fno-stack-protector -fno-threadsafe-statics
