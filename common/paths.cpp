@@ -41,3 +41,10 @@ int JoinPath(char* out, const char* directory, const char* name) {
     out[0] = 0;
     return 0;
 }
+
+int ShortFormOfDirectory(const char* directory, char* out) {
+    DWORD length = directory[0] ? GetShortPathNameA(directory, out, PATH_BUFFER_SIZE) : 0;
+    if (length > 0 && length < PATH_BUFFER_SIZE && ApplyTrailingBackslash(out, PATH_BUFFER_SIZE)) return 1;
+    CopyText(out, PATH_BUFFER_SIZE, directory);
+    return 0;
+}

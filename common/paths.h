@@ -15,6 +15,11 @@ int ApplyTrailingBackslash(char* path, size_t size);
 // directory that does not fit leaves out empty and returns 0.
 int DirectoryOfPath(const char* path, char* out, size_t size);
 
+// out (PATH_BUFFER_SIZE bytes) = the platform's short (8.3) form of
+// directory with a trailing backslash; when it cannot be had, directory
+// itself. Returns 1 for the short form.
+int ShortFormOfDirectory(const char* directory, char* out);
+
 // out = directory + name in a path buffer (PATH_BUFFER_SIZE bytes). A path
 // that does not fit is not built (a cut path could name another file), nor
 // one from an empty directory (it would name a file in the current one):

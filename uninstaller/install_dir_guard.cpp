@@ -30,21 +30,14 @@ static int ContainsOrIs(const char* outer, const char* inner) {
     return outer[0] && StartsWithIgnoringCase(inner, outer);
 }
 
-// The directory's long form and its short form (or the long one again).
-static void BothForms(const char* directory, char* shortForm) {
-    DWORD length = GetShortPathNameA(directory, shortForm, PATH_BUFFER_SIZE);
-    if (length == 0 || length >= PATH_BUFFER_SIZE || !ApplyTrailingBackslash(shortForm, PATH_BUFFER_SIZE))
-        CopyText(shortForm, PATH_BUFFER_SIZE, directory);
-}
-
 int InstallDirIsRemovable() {
     const UninstallPathsRecord& paths = UninstallPaths;
     if (!paths.InstallDir[0] || !paths.WindowsDir[0] || !paths.SystemDir[0]) return 0;
     if (!HoldsFile(paths.InstallDir, "uninstal.000") && !HoldsFile(paths.InstallDir, "install.log")) return 0;
 
     char windowsShort[PATH_BUFFER_SIZE], systemShort[PATH_BUFFER_SIZE];
-    BothForms(paths.WindowsDir, windowsShort);
-    BothForms(paths.SystemDir, systemShort);
+    ShortFormOfDirectory(paths.WindowsDir, windowsShort);
+    ShortFormOfDirectory(paths.SystemDir, systemShort);
     const char* installForms[] = {paths.InstallDir, paths.InstallDirShort};
     const char* protectedDirs[] = {paths.WindowsDir, windowsShort, paths.SystemDir, systemShort};
     for (const char* install : installForms) {

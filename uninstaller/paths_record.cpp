@@ -40,10 +40,7 @@ int FillUninstallPaths(HINSTANCE instance) {
     }
 
     // Without a short form the long one stands in: never a stale buffer.
-    length = GetShortPathNameA(paths.InstallDir, paths.InstallDirShort, sizeof paths.InstallDirShort);
-    if (!paths.InstallDir[0] || length == 0 || length >= sizeof paths.InstallDirShort ||
-        !ApplyTrailingBackslash(paths.InstallDirShort, sizeof paths.InstallDirShort))
-        CopyText(paths.InstallDirShort, sizeof paths.InstallDirShort, paths.InstallDir);
+    ShortFormOfDirectory(paths.InstallDir, paths.InstallDirShort);
     return complete;
 }
 

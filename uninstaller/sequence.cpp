@@ -44,10 +44,15 @@ void ShowFatal(const char* text) {
 }
 
 // The 95/98 family deletes what wininit.ini's [rename] section names at the
-// next start; NT ignores that file and keeps its own list.
+// next start, before Windows runs, where only short (8.3) names are
+// understood: the directory goes in its short form (the names are 8.3
+// already). NT ignores that file and keeps its own list, long names and all.
 static void ScheduleDeletionAtRestart(const char* directory, const char* name) {
     if (!UninstallPaths.IsWindowsNT) {
-        if (UninstallPaths.WininitPath[0]) ScheduleDeleteAtBoot(UninstallPaths.WininitPath, directory, name);
+        char shortDirectory[PATH_BUFFER_SIZE];
+        ShortFormOfDirectory(directory, shortDirectory);
+        if (UninstallPaths.WininitPath[0])
+            ScheduleDeleteAtBoot(UninstallPaths.WininitPath, shortDirectory, name);
         return;
     }
     char path[PATH_BUFFER_SIZE];

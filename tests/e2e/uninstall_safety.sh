@@ -38,7 +38,7 @@ make_user_files() {
     printf 'saved game 1\n' >"$1/slot1.sav"
     printf 'saved game 0\n' >"$1/old/slot0.sav"
 }
-user_listing() { (cd "$1" && find . -print0 | sort -z | xargs -0 md5sum 2>/dev/null; find . | sort); }
+user_listing() { (cd "$1" && find . -type f -print0 | sort -z | xargs -0r md5sum && find . | sort); }
 
 case "$case_name" in
 planted_program)

@@ -66,6 +66,7 @@ struct Setting {
     SimFamily family;
     bool noRename;
     bool heldApplet;  // the applet is loaded: deleted only at the next restart
+    UINT codePage = 1252;  // 932: folders whose names end in the byte 0x5C
 };
 
 const Setting kSettings[] = {
@@ -75,6 +76,8 @@ const Setting kSettings[] = {
     {"NT -norename", SimWindowsNT, true, false},
     {"Windows 98 held applet", SimWindows98, false, true},
     {"NT held applet", SimWindowsNT, false, true},
+    {"Windows 98 code page 932", SimWindows98, false, false, 932},
+    {"NT code page 932", SimWindowsNT, false, false, 932},
 };
 
 // ---- Paths ----
@@ -130,6 +133,14 @@ inline std::vector<Link> Links(const Setting& s) {
     };
 }
 
+// On a double-byte code page, the product's folders named in it: Shift-JIS
+// "ichiran-hyou" and "settei-hyou", each ending in the byte 0x5C.
+inline std::vector<std::string> DoubleByteProductFiles(const Setting& s) {
+    if (s.codePage != 932) return {};
+    const std::string list = "\x88\xea\x97\x97\x95\x5c", settings = "\x90\xdd\x92\xe8\x95\x5c";
+    return {SystemDir(s) + "corelay\\" + settings + "\\mode.cfg", std::string(kInstallDir) + list + "\\readme.txt"};
+}
+
 // What the installer placed, as InstallProduct does.
 inline Names ProductKeys(const Setting& s) {
     Names keys;
@@ -143,6 +154,10 @@ inline Names ProductKeys(const Setting& s) {
     // The links in the product's trees are the product's; what they point
     // to is not.
     for (const Link& link : Links(s)) keys.push_back(Key(link.path));
+    for (const std::string& file : DoubleByteProductFiles(s)) {
+        keys.push_back(Key(file));
+        keys.push_back(Key(file.substr(0, file.rfind('\\'))));
+    }
     return keys;
 }
 
@@ -240,7 +255,9 @@ struct Before {
 
 inline Before Arrange(const Setting& s) {
     SimReset(SimulatedDrivesRoot());
+    SimSetCodePage(s.codePage);
     InstallProduct(s.family);
+    for (const std::string& file : DoubleByteProductFiles(s)) SimWriteFile(file.c_str(), "product");
     for (const auto& file : ForeignFiles(s)) SimWriteFile(file.first.c_str(), file.second);
     for (const Link& link : Links(s)) SimCreateLink(link.path.c_str(), link.target.c_str(), link.directory);
     SimWriteFile(kWininit, kOldWininit);

@@ -162,6 +162,52 @@ TEST_F(Windows98RemovalTest, WithoutWininitTheEntriesMakeIt) {
     ExpectBox(1, kRestartText, "Uninstall Information", 0x40);
 }
 
+// Windows installed in a directory with a long name: the entries name it by
+// its short form, which the boot-time processing before Windows starts
+// understands; where the short form cannot be had, the long one; on NT the
+// system's own list takes the long names.
+struct LongWindowsCase {
+    const char* what;
+    SimFamily family;
+    bool shortQueryFails;
+    const char* appletEntry;  // as entered, without "NUL=" and the line end
+};
+
+TEST_F(Windows98RemovalTest, LongWindowsDirectoryIsEnteredByItsShortForm) {
+    const LongWindowsCase cases[] = {
+        {"95/98", SimWindows98, false, "C:\\WINDOW~1\\System\\VANTRELL.CPL"},
+        {"95/98, no short form", SimWindows98, true, "C:\\Windows Long\\System\\VANTRELL.CPL"},
+        {"NT", SimWindowsNT, false, "C:\\Windows Long\\System\\VANTRELL.CPL"},
+    };
+    for (const LongWindowsCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        SimReset(SimulatedDrivesRoot());
+        InstallProduct(c.family);
+        SimSetWindowsDirectory("C:\\Windows Long");
+        SimSetSystemDirectory("C:\\Windows Long\\System");
+        SimAddShortName("C:\\Windows Long\\", "C:\\WINDOW~1\\");
+        SimWriteFile("C:\\Windows Long\\System\\VANTRELL.CPL", "applet");
+        SimWriteFile("C:\\Windows Long\\System\\opengl32.dll", kProductOpenGL);
+        SimSetInUse("C:\\Windows Long\\System\\VANTRELL.CPL", ERROR_ACCESS_DENIED);
+        SimAnswerMessageBoxes({IDYES});
+        if (c.shortQueryFails) {
+            // The install directory's, the Windows and system directories'
+            // (the install directory's guard), then the entry's: it fails.
+            SimFailCall("GetShortPathNameA", ERROR_ACCESS_DENIED, 4);
+        }
+        EXPECT_EQ(0, RunUninstaller(kUninstaller));
+        ExpectBox(1, kRestartText, "Uninstall Information", 0x40);
+        if (c.family == SimWindowsNT) {
+            ASSERT_EQ(2u, SimPendingDeletions().size());
+            EXPECT_EQ(c.appletEntry, SimPendingDeletions()[0].path);
+            EXPECT_FALSE(SimExists("C:\\Windows Long\\wininit.ini"));
+        } else {
+            EXPECT_EQ(std::string("[rename]\r\nNUL=") + c.appletEntry + "\r\nNUL=C:\\PROGRA~1\\VANTRE~1\\UNINSTAL.EXE\r\n",
+                      Content("C:\\Windows Long\\wininit.ini"));
+        }
+    }
+}
+
 TEST_F(Windows98RemovalTest, NoRightsCheckWhateverTheUser) {
     InstallProduct(SimWindows98);
     SimSetUser(SimPlainUser);
