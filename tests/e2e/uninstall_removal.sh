@@ -7,10 +7,18 @@
 #   applet_held     the applet is in use: it and the uninstaller go at the next restart
 #   opengl_readonly read-only opengl32.dll: "Fatal Error!", exit 1, nothing changed
 #   opengl_in_use   opengl32.dll open elsewhere: "Uninstall Error!", exit 0, nothing changed
+#   full_cp932      full, on a Windows whose ANSI code page is 932 (double-byte),
+#                   with folders whose names end in the byte 0x5C
 . "$(dirname "$0")/lib.sh"
 
 family=$1
 case_name=$2
+if [ "$case_name" = full_cp932 ]; then
+    # Wine takes its ANSI code page from the locale (tools/install-deps
+    # compiles it).
+    locale -a 2>/dev/null | grep -qix 'ja_JP.utf8' || e2e_fail "the locale ja_JP.UTF-8 is missing (tools/install-deps makes it)"
+    export LC_ALL=ja_JP.UTF-8
+fi
 e2e_begin
 e2e_prefix "$family"
 cp "$E2E_SYSTEM/opengl32.dll" "$E2E_WORK/original-opengl32.dll"
@@ -35,6 +43,21 @@ expect_unchanged() {
 }
 
 case "$case_name" in
+full_cp932)
+    # 一覧表 and 設定表: in code page 932 each ends in the byte 0x5C.
+    mkdir -p "$E2E_INSTALL/一覧表/一覧" "$E2E_SYSTEM/corelay/設定表/設定"
+    printf 'x\n' >"$E2E_INSTALL/一覧表/readme.txt"
+    printf 'x\n' >"$E2E_INSTALL/一覧表/一覧/more.txt"
+    printf 'x\n' >"$E2E_SYSTEM/corelay/設定表/mode.cfg"
+    printf 'x\n' >"$E2E_SYSTEM/corelay/設定表/設定/deep.cfg"
+    e2e_drive 6,1 "$uninstaller"
+    printf '%s\n%s\nexit: 0\n' "$E2E_CONFIRM_BOX" "$E2E_SUCCESS_BOX" | e2e_expect_transcript
+    e2e_stop_wine
+    cmp "$E2E_WORK/original-opengl32.dll" "$E2E_SYSTEM/opengl32.dll" || e2e_fail "opengl32.dll is not the original"
+    e2e_expect_gone "$E2E_SYSTEM/VANTRELL.CPL" "$E2E_INSTALL/opengl32.sav" "$E2E_INSTALL/一覧表"
+    [ "$(ls -A "$E2E_INSTALL")" = "uninstal.exe" ] || e2e_fail "install directory holds: $(ls -A "$E2E_INSTALL")"
+    e2e_expect_product_removed
+    ;;
 full | no_backup | norename_more)
     [ "$case_name" = no_backup ] && rm "$E2E_INSTALL/opengl32.sav"
     tail=""
