@@ -29,10 +29,43 @@ std::string FuzzInput::Rest() { return Bytes(size_ - (at_ < size_ ? at_ : size_)
 
 std::string AsCString(const std::string& bytes) { return std::string(bytes.c_str()); }
 
+static unsigned fuzzCodePage = 1252;
+
+void FuzzCodePage(unsigned codePage) {
+    fuzzCodePage = codePage;
+    SimSetCodePage(codePage);
+}
+
+std::vector<size_t> CharacterStarts(const std::string& text) {
+    std::vector<size_t> starts;
+    for (size_t at = 0; at < text.size();) {
+        starts.push_back(at);
+        unsigned char byte = (unsigned char)text[at];
+        bool lead = fuzzCodePage == 932 && ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC));
+        at += lead && at + 1 < text.size() ? 2 : 1;
+    }
+    return starts;
+}
+
+bool IsBackslashCharacter(const std::string& text, size_t at) {
+    if (at >= text.size() || text[at] != '\\') return false;
+    for (size_t start : CharacterStarts(text))
+        if (start == at) return true;
+    return false;
+}
+
+size_t LastBackslashCharacter(const std::string& text) {
+    size_t last = std::string::npos;
+    for (size_t start : CharacterStarts(text))
+        if (text[start] == '\\') last = start;
+    return last;
+}
+
+// Letters of single-byte characters only: a trail byte is no letter.
 std::string UpperAscii(const std::string& text) {
     std::string out = text;
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = (char)(c - 'a' + 'A');
+    for (size_t at : CharacterStarts(text))
+        if (out[at] >= 'a' && out[at] <= 'z') out[at] = (char)(out[at] - 'a' + 'A');
     return out;
 }
 
@@ -72,6 +105,7 @@ void FreshMachine() {
         atexit(RemoveDrives);
     }
     SimReset(drivesRoot);
+    SimSetCodePage(fuzzCodePage);
 }
 
 void FuzzFailure(const char* file, int line, const char* condition, const std::string& detail) {

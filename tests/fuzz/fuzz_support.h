@@ -8,6 +8,7 @@
 #include <stdint.h>
 
 #include <string>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
@@ -38,6 +39,18 @@ private:
 // The text up to its first zero byte: what a C string holds.
 std::string AsCString(const std::string& bytes);
 std::string UpperAscii(const std::string& text);
+
+// The code page of the input at hand (1252 or 932), set on the simulated
+// machine by FuzzCodePage and kept by FreshMachine. The model of it here is
+// the fuzz targets' own: a character is a 932 lead byte (0x81-0x9F,
+// 0xE0-0xFC) with the byte after it, or one byte.
+void FuzzCodePage(unsigned codePage);
+// Where each character of text begins, in the current code page.
+std::vector<size_t> CharacterStarts(const std::string& text);
+// Whether a character of its own, a backslash, stands at text[at].
+bool IsBackslashCharacter(const std::string& text, size_t at);
+// The last such backslash (npos: none).
+size_t LastBackslashCharacter(const std::string& text);
 // The bytes, printable, for a report.
 std::string Printable(const std::string& bytes, size_t limit = 600);
 

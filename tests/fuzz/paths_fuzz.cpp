@@ -147,7 +147,7 @@ void FuzzTrailingBackslash(FuzzInput& input) {
     std::string expected = before;
     int expectedResult = 0;
     if (length > 0 && length < size) {
-        if (before[length - 1] == '\\') {
+        if (IsBackslashCharacter(before.substr(0, length), length - 1)) {
             expectedResult = 1;
         } else if (length + 2 <= size) {
             expected[length] = '\\';
@@ -173,7 +173,7 @@ void FuzzDirectoryOf(FuzzInput& input) {
         FUZZ_CHECK(result == 0, report);
         return;
     }
-    size_t last = path.rfind('\\');
+    size_t last = LastBackslashCharacter(path);
     std::string directory = last == std::string::npos ? "" : path.substr(0, last + 1);
     bool fits = directory.size() + 1 <= size;
     std::string after = out.Content();
@@ -294,7 +294,7 @@ void FuzzPathsRecord(FuzzInput& input) {
     SimSetWindowsDirectory(windowsDir.c_str());
     SimSetSystemDirectory(systemDir.c_str());
     SimSetModulePath(SimMainModule(), modulePath.c_str());
-    size_t slash = modulePath.rfind('\\');
+    size_t slash = LastBackslashCharacter(modulePath);
     std::string moduleDir = slash == std::string::npos ? "" : modulePath.substr(0, slash + 1);
     if (createInstallDir && !moduleDir.empty()) {
         SimCreateDirectory(moduleDir.c_str());
@@ -346,16 +346,21 @@ void FuzzPathsRecord(FuzzInput& input) {
 bool IsRootDirectory(const std::string& directory) {
     if (directory.size() >= 2 && directory[1] == ':') return directory.size() == 3 && directory[2] == '\\';
     if (directory.compare(0, 2, "\\\\") != 0) return false;
-    size_t share = directory.find('\\', 2);
-    if (share == std::string::npos) return true;
-    size_t rest = directory.find('\\', share + 1);
-    return rest == std::string::npos || rest + 1 == directory.size();
+    // The backslashes that are characters of their own, after the "\\\\".
+    std::vector<size_t> slashes;
+    for (size_t at : CharacterStarts(directory))
+        if (at >= 2 && directory[at] == '\\') slashes.push_back(at);
+    if (slashes.empty()) return true;
+    return slashes.size() == 1 || (slashes.size() == 2 && slashes[1] + 1 == directory.size());
 }
 
 // outer is inner or one of its parents, letters compared without case.
 bool ContainsOrIs(const std::string& outer, const std::string& inner) {
-    return !outer.empty() && inner.size() >= outer.size() &&
-           UpperAscii(inner.substr(0, outer.size())) == UpperAscii(outer);
+    if (outer.empty() || inner.size() < outer.size()) return false;
+    std::vector<size_t> starts = CharacterStarts(inner);
+    bool boundary = inner.size() == outer.size();
+    for (size_t start : starts) boundary = boundary || start == outer.size();
+    return boundary && UpperAscii(inner.substr(0, outer.size())) == UpperAscii(outer);
 }
 
 bool HoldsFile(const std::string& directory, const char* name) {
@@ -433,8 +438,9 @@ void FuzzLocalizationPath(FuzzInput& input) {
     // characters, then -LOC.DLL; nothing when its path may have been cut
     // or the result does not fit the 256-byte buffer.
     std::string wanted;
-    if (modulePath.size() >= 4 && modulePath.size() < MODULE_PATH_SIZE) {
-        wanted = modulePath.substr(0, modulePath.size() - 4) + "-LOC.DLL";
+    std::vector<size_t> starts = CharacterStarts(modulePath);
+    if (starts.size() > 4 && modulePath.size() < MODULE_PATH_SIZE) {
+        wanted = modulePath.substr(0, starts[starts.size() - 4]) + "-LOC.DLL";
         if (wanted.size() >= MODULE_PATH_SIZE) wanted.clear();
     }
     HMODULE localization = present && !wanted.empty() ? SimAddModule(wanted.c_str()) : 0;
@@ -498,6 +504,8 @@ void FuzzRegistryRead(FuzzInput& input) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput input(data, size);
+    // Inputs of odd length run on a double-byte code page.
+    FuzzCodePage(size % 2 ? 932 : 1252);
     switch (input.Byte() % 12) {
         case 0: FuzzCopyCompose(input, 0); break;
         case 1: FuzzAppend(input); break;
