@@ -270,7 +270,7 @@ std::string PlatformShortForm(const std::string& path) {
 // path buffer.
 std::string WithBackslash(const std::string& directory) {
     if (directory.empty()) return "";
-    if (directory.back() == '\\') return directory.size() < PATH_BUFFER_SIZE ? directory : "";
+    if (IsBackslashCharacter(directory, directory.size() - 1)) return directory.size() < PATH_BUFFER_SIZE ? directory : "";
     return directory.size() + 1 < PATH_BUFFER_SIZE ? directory + "\\" : "";
 }
 
