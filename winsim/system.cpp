@@ -95,7 +95,8 @@ void SimFilesEndProcess();
 
 void SimEndProcess() {
     SimFailuresReset();
-    SimCrtReset();
+    SimFileHandlesReset();
+    SimHeapReset();
     SimSecurityEndProcess();
     SimRegistryEndProcess();
     SimFilesEndProcess();
@@ -105,7 +106,8 @@ void SimEndProcess() {
 
 void SimReset(const std::string& hostRoot) {
     SimFailuresReset();
-    SimCrtReset();
+    SimFileHandlesReset();
+    SimHeapReset();
     SimSecurityReset();
     SimFileNamesReset();
     SimSystemReset();

@@ -120,7 +120,7 @@ void CheckFinished(const Setting& s, int result, std::vector<std::string>* v) {
     const struct {
         const char* what;
         int count;
-    } held[] = {{"streams", SimOpenStreams()},     {"heap blocks", SimHeapBlocks()},
+    } held[] = {{"file handles", SimOpenFileHandles()}, {"heap blocks", SimHeapBlocks()},
                 {"searches", SimOpenSearches()},   {"registry handles", SimRegOpenHandles()},
                 {"local blocks", SimLocalBlocks()}, {"security identifiers", SimLiveSids()}};
     for (const auto& h : held)
