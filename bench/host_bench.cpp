@@ -9,9 +9,9 @@
 // $TMPDIR or /tmp, then vantrell-bench-<pid>); it is wiped before and after.
 #include <benchmark/benchmark.h>
 
+#include "common/crt.h"
 #include "common/registry.h"
 #include "sim.h"
-#include "simcrt.h"
 #include "uninstaller/uninstall.h"
 
 #include <chrono>
@@ -195,20 +195,20 @@ void BootDeleteOurs(benchmark::State& state) {
     state.counters["entries"] = kWininitLines;
 }
 
-// The floor: the same file read and written once, through the same C
-// library, in blocks.
+// The floor: the same file read and written once, through the same
+// streams, in blocks.
 void BootDeleteFloor(benchmark::State& state) {
     std::vector<char> block(65536);
     for (auto _ : state) {
         PutWininit();
         Clock::time_point start = Clock::now();
-        SimCrtStream* in = SimCrt_fopen(kWininit, "rb");
-        SimCrtStream* out = SimCrt_fopen(kCopyOfWininit, "wb");
+        KitFile* in = KitOpen(kWininit, KIT_OPEN_READ);
+        KitFile* out = KitOpen(kCopyOfWininit, KIT_OPEN_WRITE);
         size_t total = 0, length;
-        while (in && out && (length = SimCrt_fread(block.data(), 1, block.size(), in)) > 0)
-            total += SimCrt_fwrite(block.data(), 1, length, out);
-        if (in) SimCrt_fclose(in);
-        if (out) SimCrt_fclose(out);
+        while (in && out && (length = KitRead(block.data(), 1, block.size(), in)) > 0)
+            total += KitWrite(block.data(), 1, length, out);
+        if (in) KitClose(in);
+        if (out) KitClose(out);
         DeleteFileA(kCopyOfWininit);
         state.SetIterationTime(Seconds(start));
         if (total != WininitText().size()) state.SkipWithError("the copy is short");

@@ -1,7 +1,9 @@
 # The Windows deliverables. They must load on Windows 95 and NT 4.0: no C
 # run-time start-up code (it adds a TLS directory and imports the old
-# systems lack), no C++ run-time, only KERNEL32, USER32, ADVAPI32 and msvcrt
-# imported, subsystem version 4.0. The C library comes from msvcrt.
+# systems lack), no C++ run-time, no C library DLL (Windows 95 as it came
+# has no MSVCRT.DLL): only KERNEL32, USER32 and ADVAPI32 imported, subsystem
+# version 4.0. The few C library services come from common/crt*.cpp; libgcc
+# stays for the compiler's helpers (the stack probe).
 
 set(CMAKE_CXX_STANDARD_LIBRARIES "")
 set(CMAKE_C_STANDARD_LIBRARIES "")
@@ -26,7 +28,7 @@ set(DELIVERABLE_LINK_OPTIONS
     -Wl,--major-os-version,4 -Wl,--minor-os-version,0)
 # ADVAPI32 before KERNEL32: MinGW's KERNEL32 import library also offers
 # OpenThreadToken, which the KERNEL32 of Windows 95 and NT 4.0 lacks.
-set(DELIVERABLE_LIBRARIES msvcrt advapi32 kernel32 user32 gcc)
+set(DELIVERABLE_LIBRARIES advapi32 kernel32 user32 gcc)
 
 function(vantrell_deliverable target)
     target_compile_options(${target} PRIVATE ${DELIVERABLE_COMPILE_OPTIONS})

@@ -20,12 +20,13 @@ add_library(winsim STATIC
     winsim/registry.cpp
     winsim/ui.cpp
     winsim/file_names.cpp
-    winsim/crt.cpp
+    winsim/file_handles.cpp
+    winsim/heap.cpp
     winsim/security.cpp
     winsim/modules.cpp)
 target_include_directories(winsim PUBLIC winsim/include winsim)
-# Production code that links the simulation takes its C library too
-# (common/crt.h).
+# Production code that links the simulation knows it (common/crt.h names
+# the kit's own memory and string functions apart from the host's).
 target_compile_definitions(winsim INTERFACE WINSIM)
 
 # The production sources keep the deliverables' rules here too. Each

@@ -56,7 +56,9 @@ static BOOL AccessGranted(HANDLE token, AdminCheckRecords* records) {
     BOOL status = FALSE;
     if (!AccessCheck(records->descriptor, token, ADMIN_CHECK_READ, &mapping, &privileges,
                      &privilegesLength, &granted, &status)) {
-        printf("AccessCheck() failed with error %lu\n", (unsigned long)GetLastError());
+        char line[64];
+        wsprintfA(line, "AccessCheck() failed with error %lu\n", (unsigned long)GetLastError());
+        KitWriteStandardOutput(line);
         return FALSE;
     }
     return status;

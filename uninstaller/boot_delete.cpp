@@ -10,7 +10,7 @@
 #include "../common/crt.h"
 
 // Lines are read in pieces of at most 254 bytes; a longer line passes
-// through in several pieces, unchanged. Both files go through the C library
+// through in several pieces, unchanged. Both files go through the streams
 // in blocks: a call per byte or per line costs more than the rest of the
 // work together on a file of many lines.
 enum { LINE_PIECE_LIMIT = 254, ENTRY_BUFFER_SIZE = PATH_BUFFER_SIZE + 8, STREAM_BLOCK_SIZE = 16384 };
@@ -29,8 +29,8 @@ static const char kEndOfText = 0x1A;
 // The old file's stream and the new one's, each with its block: bytes read
 // and not yet taken, bytes written and not yet passed on.
 struct Streams {
-    FILE* in;
-    FILE* out;
+    KitFile* in;
+    KitFile* out;
     char* inBlock;
     size_t inAt, inEnd;
     char* outBlock;
@@ -42,13 +42,13 @@ struct Streams {
 static int HaveBytes(Streams* s) {
     if (s->inAt == s->inEnd) {
         s->inAt = 0;
-        s->inEnd = fread(s->inBlock, 1, STREAM_BLOCK_SIZE, s->in);
+        s->inEnd = KitRead(s->inBlock, 1, STREAM_BLOCK_SIZE, s->in);
     }
     return s->inAt < s->inEnd;
 }
 
 static int FlushWritten(Streams* s) {
-    if (s->outLength && fwrite(s->outBlock, 1, s->outLength, s->out) != s->outLength) return 0;
+    if (s->outLength && KitWrite(s->outBlock, 1, s->outLength, s->out) != s->outLength) return 0;
     s->outLength = 0;
     return 1;
 }
@@ -159,7 +159,7 @@ static int CopyWithEntry(Streams* s, const char* entry) {
         atLineStart = piece[length - 1] == '\n';
         leadingBlanks = atLineStart || (leadingBlanks && onlyBlanks);
     }
-    if (ferror(s->in)) return 0;
+    if (KitError(s->in)) return 0;
     if (!entryWritten) {
         // A last line without its line end would swallow the entry.
         if (!atLineStart && !WriteText(s, kLineEnd)) return 0;
@@ -170,35 +170,35 @@ static int CopyWithEntry(Streams* s, const char* entry) {
         // The Ctrl-Z, the rest of the block read and the rest of the file.
         if (!Write(s, &kEndOfText, 1) || !Write(s, s->inBlock + s->inAt, s->inEnd - s->inAt)) return 0;
         size_t length;
-        while ((length = fread(s->inBlock, 1, STREAM_BLOCK_SIZE, s->in)) > 0)
+        while ((length = KitRead(s->inBlock, 1, STREAM_BLOCK_SIZE, s->in)) > 0)
             if (!Write(s, s->inBlock, length)) return 0;
-        if (ferror(s->in)) return 0;
+        if (KitError(s->in)) return 0;
     }
     return 1;
 }
 
 static int WriteNewWininit(const char* wininitPath, int exists, const char* newPath, const char* entry) {
     Streams s = {0, 0, 0, 0, 0, 0, 0};
-    s.out = fopen(newPath, "wb");
+    s.out = KitOpen(newPath, KIT_OPEN_WRITE);
     if (!s.out) return 0;
     // One heap block holds both blocks, allocated per call.
-    char* blocks = (char*)malloc(2 * STREAM_BLOCK_SIZE);
+    char* blocks = (char*)KitAlloc(2 * STREAM_BLOCK_SIZE);
     int written = 0;
     if (blocks) {
         s.inBlock = blocks;
         s.outBlock = blocks + STREAM_BLOCK_SIZE;
         if (exists) {
-            s.in = fopen(wininitPath, "rb");
+            s.in = KitOpen(wininitPath, KIT_OPEN_READ);
             written = s.in && CopyWithEntry(&s, entry);
-            if (s.in) fclose(s.in);
+            if (s.in) KitClose(s.in);
         } else {
             written = WriteText(&s, kRenameHeader) && WriteText(&s, kLineEnd) && WriteText(&s, entry);
         }
         written = written && FlushWritten(&s);
-        free(blocks);
+        KitFree(blocks);
     }
     // The last buffered writes reach the disk only now, and may fail here.
-    if (fclose(s.out) != 0) written = 0;
+    if (KitClose(s.out) != 0) written = 0;
     return written;
 }
 
@@ -264,9 +264,9 @@ bool ScheduleDeleteAtBoot(const char* wininitPath, const char* directory, const 
     // What a run cut short left is put right first: the old text may be
     // aside, and the new file's name is about to be used.
     RecoverWininit(wininitPath);
-    int exists = _access(wininitPath, 0) == 0;
+    int exists = KitAccess(wininitPath, KIT_ACCESS_EXISTS) == 0;
     // A read-only wininit.ini is not replaced.
-    if (exists && _access(wininitPath, 6) != 0) return false;
+    if (exists && KitAccess(wininitPath, KIT_ACCESS_READ_WRITE) != 0) return false;
     // Written beside wininit.ini, not in the current directory, which may be
     // read-only or on another drive.
     if (WriteNewWininit(wininitPath, exists, newPath, entry) && PutInPlace(wininitPath, exists, newPath, asidePath))

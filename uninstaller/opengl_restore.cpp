@@ -30,18 +30,15 @@ static const char kRestoreErrorText[] =
     "Please contact Quillon Technical Support at (555) 555-0142\n"
     "to report this problem and get help uninstalling this product.";
 
-// The access test's modes: existence, and reading with writing.
-enum { ACCESS_EXISTS = 0, ACCESS_READ_WRITE = 6 };
-
 static int AccessAllowed(const char* directory, const char* name, int mode) {
     char path[PATH_BUFFER_SIZE];
-    return JoinPath(path, directory, name) && _access(path, mode) == 0;
+    return JoinPath(path, directory, name) && KitAccess(path, mode) == 0;
 }
 
-int FileExists(const char* directory, const char* name) { return AccessAllowed(directory, name, ACCESS_EXISTS); }
+int FileExists(const char* directory, const char* name) { return AccessAllowed(directory, name, KIT_ACCESS_EXISTS); }
 
 int FileWritable(const char* directory, const char* name) {
-    return AccessAllowed(directory, name, ACCESS_READ_WRITE);
+    return AccessAllowed(directory, name, KIT_ACCESS_READ_WRITE);
 }
 
 static void DeleteProductOpenGLFiles() {

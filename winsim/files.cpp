@@ -89,12 +89,11 @@ DWORD StoredAttributes(const std::string& key) {
     return found == fileState.attributes.end() ? 0 : found->second;
 }
 
-// The C library opens files without delete sharing: an open stream's file
-// cannot be deleted or renamed.
+// A file open without delete sharing cannot be deleted or renamed.
 DWORD InUseError(const std::string& key) {
     auto found = fileState.inUse.find(key);
     if (found != fileState.inUse.end()) return found->second;
-    return fileState.openStreams.count(key) ? ERROR_SHARING_VIOLATION : 0;
+    return fileState.undeletable.count(key) ? ERROR_SHARING_VIOLATION : 0;
 }
 
 void ForgetBelow(const std::string& key) {

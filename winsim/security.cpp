@@ -161,8 +161,19 @@ HANDLE WINAPI GetCurrentThread(void) {
     return kCurrentThread;
 }
 
+// A file handle is released even when the close reports a failure, as the
+// platform releases a valid handle; a token stays open.
 BOOL WINAPI CloseHandle(HANDLE handle) {
-    if (SimFailHere("CloseHandle")) return FALSE;
+    std::string file;
+    bool isFile = SimFileHandleKey(handle, &file);
+    if (SimFailHere("CloseHandle", file)) {
+        if (isFile && !SimStopped()) SimReleaseFileHandle(handle);
+        return FALSE;
+    }
+    if (isFile) {
+        SimReleaseFileHandle(handle);
+        return TRUE;
+    }
     if (handle == kCurrentProcess || handle == kCurrentThread) return TRUE;
     if (!tokens.erase(handle)) {
         SetLastError(ERROR_INVALID_HANDLE);

@@ -66,14 +66,16 @@ struct SimPendingDeletion {
 const std::vector<SimPendingDeletion>& SimPendingDeletions();
 int SimOpenSearches();  // find handles not yet closed
 
-// The C library over the simulated files: binary streams, the access test,
-// the heap and standard output. An open stream holds its file in use.
-int SimOpenStreams();  // streams not yet closed
-int SimHeapBlocks();   // malloc blocks not yet freed
-// Bytes that the streams may still write before the disk is full; writes
-// beyond fail when the stream's buffer is flushed. -1 (as after SimReset):
-// no limit.
+// File handles (CreateFileA) and the process heap. A file open without
+// delete sharing cannot be deleted or renamed (ERROR_SHARING_VIOLATION);
+// opens that the share modes of the file's open handles exclude fail so.
+int SimOpenFileHandles();  // CreateFileA handles not yet closed
+int SimHeapBlocks();       // HeapAlloc blocks not yet freed
+// Bytes that WriteFile may still add to files before the disk is full; a
+// write beyond writes what room there is and fails (ERROR_DISK_FULL). -1
+// (as after SimReset): no limit.
 void SimSetDiskSpace(long long bytes);
+// What WriteFile wrote to GetStdHandle(STD_OUTPUT_HANDLE).
 const std::string& SimStandardOutput();
 
 // Security (NT): the user whose tokens the process, and the thread while it
@@ -136,7 +138,7 @@ std::vector<std::string> SimCalledOperations();  // names, in first-call order
 // While logging is on (it is off at the start of the process, and a reset
 // leaves the setting as it is), every counted call since the reset, in
 // order, with what it acted on: the path, directory or search pattern, the
-// registry key or value name, the file of a stream (its canonical
+// registry key or value name, the file of a file handle (its canonical
 // upper-case path), the message box's title; empty for calls that act on
 // nothing named.
 struct SimCall {
@@ -151,8 +153,8 @@ const std::vector<SimCall>& SimCallLog();
 // changing: every later call fails before it acts (ERROR_NOT_READY) and is
 // not counted, so the code under test runs out without effect and
 // SimStopped() is true. Then SimEndProcess() drops what
-// only the process held: the C library's unwritten bytes and its streams,
-// its heap, searches, registry handles, tokens, impersonation and security
+// only the process held: its file handles, its heap (with what the
+// streams had not yet written), searches, registry handles, tokens, impersonation and security
 // blocks, and the records of boxes, starts and calls. The machine stays:
 // files, links, attributes, files in use, the registry, the deletions at
 // restart, directories and the family.

@@ -10,7 +10,7 @@
 #include <vector>
 
 // Counts a call of op, logs it with what it acts on (a path, key or value
-// name, a stream's file; 0 for nothing), and answers whether an injected
+// name, a file handle's file; 0 for nothing), and answers whether an injected
 // failure hits it; if so the last error is set to the injected error.
 bool SimFailHere(const char* op, const char* subject = nullptr);
 bool SimFailHere(const char* op, const std::string& subject);
@@ -40,24 +40,29 @@ bool SimResolve(const char* path, SimPath* out);
 struct SimFileState {
     std::map<std::string, DWORD> attributes;  // by key: read-only, hidden, system
     std::map<std::string, DWORD> inUse;       // by key: error a deletion reports
-    std::map<std::string, int> openStreams;   // by key: the C library's streams open on it
+    std::map<std::string, int> undeletable;   // by key: handles open on it without delete sharing
     std::map<std::string, bool> links;        // by key: links, true for a directory link
 };
 SimFileState& SimFiles();
 // The error that deleting or renaming the file reports while it is in use
-// (held by a test, or open in a stream); 0 when it is free.
+// (held by a test, or open without delete sharing); 0 when it is free.
 DWORD SimInUseError(const std::string& key);
 
 // Whether the simulated version is of the NT family (without counting a
 // GetVersion call).
 bool SimIsNT();
+// For CloseHandle: whether handle is one of CreateFileA's (or the standard
+// output), with the file it has open; and its release.
+bool SimFileHandleKey(HANDLE handle, std::string* key);
+void SimReleaseFileHandle(HANDLE handle);
 
 void SimFilesReset(const std::string& hostRoot);
 void SimRegistryReset();
 void SimUiReset();
 void SimSystemReset();
 void SimModulesReset();
-void SimCrtReset();
+void SimFileHandlesReset();
+void SimHeapReset();
 void SimSecurityReset();
 void SimFileNamesReset();
 

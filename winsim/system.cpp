@@ -89,7 +89,8 @@ void SimFilesEndProcess();
 
 void SimEndProcess() {
     SimFailuresReset();
-    SimCrtReset();
+    SimFileHandlesReset();
+    SimHeapReset();
     SimSecurityEndProcess();
     SimRegistryEndProcess();
     SimFilesEndProcess();
@@ -100,7 +101,8 @@ void SimEndProcess() {
 void SimReset(const std::string& hostRoot) {
     SimFailuresReset();
     SimCodePageReset();
-    SimCrtReset();
+    SimFileHandlesReset();
+    SimHeapReset();
     SimSecurityReset();
     SimFileNamesReset();
     SimSystemReset();

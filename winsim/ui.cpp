@@ -3,6 +3,8 @@
 #include "sim_internal.h"
 
 #include <deque>
+#include <stdarg.h>
+#include <stdio.h>
 #include <sys/stat.h>
 
 namespace {
@@ -71,6 +73,17 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR title, UINT style) {
     }
     boxes.push_back(box);
     return box.answer;
+}
+
+// The platform's formatting, by the host's; cannot fail.
+int WINAPIV wsprintfA(LPSTR out, LPCSTR format, ...) {
+    SimFailHere("wsprintfA");
+    va_list arguments;
+    va_start(arguments, format);
+    // The platform's buffer limit: 1024 bytes.
+    int length = vsnprintf(out, 1024, format, arguments);
+    va_end(arguments);
+    return length < 1024 ? length : 1023;
 }
 
 UINT WINAPI WinExec(LPCSTR commandLine, UINT show) {

@@ -74,7 +74,7 @@ struct Session {
     std::vector<SimLaunch> launches;
     size_t boxes;
     std::vector<std::string> loadRequests;
-    int localizationReferences, registryHandles, streams, heapBlocks;
+    int localizationReferences, registryHandles, fileHandles, heapBlocks;
     bool injectedCallMade;
     std::string injectedSubject;
 };
@@ -116,7 +116,7 @@ Session Drive(const Machine& m, const Injection& injection) {
     s.loadRequests = SimLoadLibraryRequests();
     s.localizationReferences = m.localization ? SimModuleReferences(m.localization) : 0;
     s.registryHandles = SimRegOpenHandles();
-    s.streams = SimOpenStreams();
+    s.fileHandles = SimOpenFileHandles();
     s.heapBlocks = SimHeapBlocks();
     s.injectedCallMade = false;
     int seen = 0;
@@ -282,7 +282,7 @@ std::vector<std::string> Check(const Machine& m, const Session& s, const Expecta
                     " times after the unload, expected " + std::to_string(references));
     if (s.registryHandles > (e.handleMayStay ? 1 : 0))
         v.push_back(std::to_string(s.registryHandles) + " registry handles left held");
-    if (s.streams || s.heapBlocks) v.push_back("streams or heap blocks left held");
+    if (s.fileHandles || s.heapBlocks) v.push_back("file handles or heap blocks left held");
     return v;
 }
 

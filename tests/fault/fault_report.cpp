@@ -87,24 +87,24 @@ bool IsOneOf(const std::string& op, std::initializer_list<const char*> ops) {
 }
 
 bool CannotFail(const std::string& op) {
-    return IsOneOf(op, {"GetVersion", "GetCurrentThread", "GetCurrentProcess", "GetLengthSid", "feof", "ferror", "free",
-                        "printf", "FindClose", "DefDlgProcA"});
+    return IsOneOf(op, {"GetVersion", "GetCurrentThread", "GetCurrentProcess", "GetLengthSid", "GetProcessHeap",
+                        "HeapFree", "wsprintfA", "FindClose", "DefDlgProcA"});
 }
 
 std::vector<DWORD> ErrorsFor(const std::string& op) {
     if (IsOneOf(op,
                 {"DeleteFileA", "MoveFileA", "MoveFileExA", "RemoveDirectoryA", "SetFileAttributesA",
-                 "GetFileAttributesA", "FindFirstFileA", "GetTempFileNameA", "GetShortPathNameA", "fopen", "_access"}))
+                 "GetFileAttributesA", "FindFirstFileA", "GetTempFileNameA", "GetShortPathNameA", "CreateFileA"}))
         return {ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION, ERROR_FILE_NOT_FOUND};
     if (op == "FindNextFileA") return {ERROR_NO_MORE_FILES, ERROR_ACCESS_DENIED};
-    if (IsOneOf(op, {"fwrite", "fclose"})) return {ERROR_DISK_FULL, ERROR_ACCESS_DENIED};
+    if (IsOneOf(op, {"WriteFile", "CloseHandle"})) return {ERROR_DISK_FULL, ERROR_ACCESS_DENIED};
     if (IsOneOf(op, {"RegEnumValueA", "RegEnumKeyA"}))
         return {ERROR_ACCESS_DENIED, ERROR_MORE_DATA, ERROR_NO_MORE_ITEMS};
     if (op == "RegQueryValueExA") return {ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND, ERROR_MORE_DATA};
     if (IsOneOf(op, {"RegOpenKeyA", "RegOpenKeyExA", "RegDeleteKeyA", "RegDeleteValueA"}))
         return {ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND};
     if (op == "OpenThreadToken") return {ERROR_ACCESS_DENIED, ERROR_NO_TOKEN};
-    if (IsOneOf(op, {"malloc", "LocalAlloc", "AllocateAndInitializeSid"})) return {ERROR_NOT_ENOUGH_MEMORY};
+    if (IsOneOf(op, {"HeapAlloc", "LocalAlloc", "AllocateAndInitializeSid"})) return {ERROR_NOT_ENOUGH_MEMORY};
     if (op == "LoadLibraryA") return {ERROR_MOD_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_NOT_ENOUGH_MEMORY};
     if (op == "WinExec") return {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED};
     return {ERROR_ACCESS_DENIED};

@@ -1,6 +1,7 @@
 // Runs cut short. For every platform call of a clean run, the run stops
 // right after that call, as a power loss or a killed process stops it (what
-// the C library had not yet written is lost), and the uninstaller is then
+// the streams still held in their buffers in the process's memory is
+// lost), and the uninstaller is then
 // run again to its end on the machine left behind. At the stop and after
 // the second run the platform's OpenGL library exists whole (in the system
 // directory or as the backup), wininit.ini is whole, and nothing that is
@@ -120,7 +121,7 @@ void CheckFinished(const Setting& s, int result, std::vector<std::string>* v) {
     const struct {
         const char* what;
         int count;
-    } held[] = {{"streams", SimOpenStreams()},     {"heap blocks", SimHeapBlocks()},
+    } held[] = {{"file handles", SimOpenFileHandles()}, {"heap blocks", SimHeapBlocks()},
                 {"searches", SimOpenSearches()},   {"registry handles", SimRegOpenHandles()},
                 {"local blocks", SimLocalBlocks()}, {"security identifiers", SimLiveSids()}};
     for (const auto& h : held)

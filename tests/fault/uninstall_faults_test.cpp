@@ -30,7 +30,7 @@ struct Observed {
     Tree tree;
     Registry registry;
     std::string output;
-    int streams, heapBlocks, searches, registryHandles, tokens, localBlocks, sids;
+    int fileHandles, heapBlocks, searches, registryHandles, tokens, localBlocks, sids;
     bool impersonating;
     std::string injectedSubject;  // what the injected call acted on in this run
     bool injectedCallMade;
@@ -50,7 +50,7 @@ Observed Execute(const Setting& s, const Injection& injection) {
     o.tree = CaptureTree();
     o.registry = CaptureRegistry();
     o.output = SimStandardOutput();
-    o.streams = SimOpenStreams();
+    o.fileHandles = SimOpenFileHandles();
     o.heapBlocks = SimHeapBlocks();
     o.searches = SimOpenSearches();
     o.registryHandles = SimRegOpenHandles();
@@ -111,6 +111,13 @@ size_t FindCall(const std::vector<SimCall>& log, size_t from, const char* op, co
     return log.size();
 }
 
+// The last call of op before the call at before; log.size() when none.
+size_t FindCallBefore(const std::vector<SimCall>& log, size_t before, const char* op) {
+    for (size_t at = before; at-- > 0;)
+        if (log[at].op == op) return at;
+    return log.size();
+}
+
 // The directory a search pattern lists.
 std::string SearchedDirectory(const std::string& pattern) {
     size_t slash = pattern.find_last_of('\\');
@@ -162,31 +169,33 @@ bool ExpectFailure(const Setting& s, const std::vector<SimCall>& log, size_t at,
         return true;
     }
     if (at < launch) {  // the boot-time list put right (95/98), the OpenGL restore
-        // The copy of the backup begins with its opening (before the staged
-        // copy's); what comes before it compares the library with the backup.
-        const size_t staging = FindCall(log, confirm, "fopen", StagedKey(s));
-        const size_t copyStart = staging < launch ? staging - 1 : launch;
-        if (op == "GetFileAttributesA") {
+        // The copy of the backup begins with its opening, the allocation of
+        // its stream before the backup is opened (before the staged copy
+        // is); what comes before it compares the library with the backup.
+        const size_t staging = FindCall(log, confirm, "CreateFileA", StagedKey(s));
+        const size_t copyStart =
+            staging < launch ? FindCallBefore(log, FindCallBefore(log, staging, "CreateFileA"), "HeapAlloc") : launch;
+        if (op == "GetFileAttributesA" && subject == LibraryKey(s)) {
+            // The access test of the library: it cannot be seen, or not as
+            // writable.
+            e->outcome = RESTORE_IN_USE;
+            e->library = PRODUCT_LIBRARY;
+        } else if (op == "GetFileAttributesA" && subject == BackupKey()) {
+            // The backup cannot be seen: the product's library goes, nothing
+            // replaces it, and the backup stays for a restore by hand.
+            e->library = NO_LIBRARY;
+            e->mayStay.push_back(BackupKey());
+        } else if (op == "GetFileAttributesA") {
             // Nothing left by an earlier run to look for.
         } else if (op == "DeleteFileA" && subject == StagedKey(s)) {
             // No staged copy was left over.
         } else if (at < copyStart && IsStreamOrHeapCall(op)) {
             // The library and the backup cannot be compared: they are taken
             // to differ, and the restore runs as it would.
-        } else if (op == "_access" && subject == LibraryKey(s)) {
-            e->outcome = RESTORE_IN_USE;
-            e->library = PRODUCT_LIBRARY;
-        } else if (op == "_access" && subject == BackupKey()) {
-            // The backup cannot be seen: the product's library goes, nothing
-            // replaces it, and the backup stays for a restore by hand.
-            e->library = NO_LIBRARY;
-            e->mayStay.push_back(BackupKey());
-        } else if (op == "fclose" && subject == BackupKey()) {
+        } else if (op == "CloseHandle" && subject == BackupKey()) {
             // The backup has been read whole: closing it decides nothing.
-        } else if (op == "setvbuf") {
-            // Unbuffered streams only save work: buffered ones copy the same.
-        } else if (IsOneOf(op,
-                           {"GetTempFileNameA", "fopen", "malloc", "fseek", "ftell", "fread", "fwrite", "fclose"})) {
+        } else if (IsOneOf(op, {"GetTempFileNameA", "CreateFileA", "HeapAlloc", "SetFilePointer", "ReadFile",
+                                "WriteFile", "CloseHandle"})) {
             e->outcome = RESTORE_IN_USE;  // the copy of the backup failed
             e->library = PRODUCT_LIBRARY;
         } else if (op == "DeleteFileA" && subject == LibraryKey(s)) {
@@ -422,8 +431,10 @@ std::vector<std::string> Check(const Setting& s, const Before& before, const Obs
         // The 95/98 family's list is wininit.ini, NT's its own.
         bool removed = e.outcome == REMOVED, nt = s.family == SimWindowsNT;
         Presence applet = removed ? e.appletEntry : ABSENT, uninstaller = removed ? e.uninstallerEntry : ABSENT;
+        // wininit.ini asks for the short form again when it enters a file:
+        // a failed first query leaves the long form to the launch alone.
         CheckEntries(nt ? ABSENT : applet, nt ? ABSENT : uninstaller, entries, "wininit.ini", AppletEntry(s),
-                     UninstallerEntry(e.longInstallForm), &v);
+                     UninstallerEntry(false), &v);
         Names pending;
         for (const std::string& path : o.pending) pending.push_back("NUL=" + path + "\r\n");
         CheckEntries(nt ? applet : ABSENT, nt ? uninstaller : ABSENT, pending,
@@ -469,7 +480,7 @@ std::vector<std::string> Check(const Setting& s, const Before& before, const Obs
         int count;
         const char* release;
     } held[] = {
-        {"streams", o.streams, nullptr},
+        {"file handles", o.fileHandles, nullptr},
         {"heap blocks", o.heapBlocks, nullptr},
         {"searches", o.searches, nullptr},
         {"registry handles", o.registryHandles, "RegCloseKey"},

@@ -111,8 +111,10 @@ inline std::string BackupKey() { return Key(std::string(kInstallDir) + "opengl32
 inline std::string AppletKey(const Setting& s) { return Key(SystemDir(s) + "VANTRELL.CPL"); }
 inline std::string StagedKey(const Setting& s) { return Key(SystemDir(s) + "vtl_ogl.tmp"); }
 
+// The calls of the streams that read files (their records and blocks are
+// on the heap).
 inline bool IsStreamOrHeapCall(const std::string& op) {
-    return IsOneOf(op, {"fopen", "fread", "fclose", "ferror", "feof", "malloc", "free", "setvbuf"});
+    return IsOneOf(op, {"CreateFileA", "ReadFile", "CloseHandle", "GetProcessHeap", "HeapAlloc", "HeapFree"});
 }
 
 // Links that users made inside the product's trees: to their own folders

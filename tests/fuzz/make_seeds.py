@@ -26,12 +26,12 @@ def text(value, max_length):
 
 # ---- wininit: options, operation, occurrence, persists, disk space,
 # directory, file name, old file.
-OPS = ["GetTempFileNameA", "_access", "fopen", "fgetc", "fread", "fwrite", "fclose", "MoveFileA", "DeleteFileA",
-       "malloc"]
+OPS = ["GetTempFileNameA", "GetFileAttributesA", "CreateFileA", "ReadFile", "WriteFile", "CloseHandle", "MoveFileA",
+       "DeleteFileA", "HeapAlloc"]
 NO_WININIT, READ_ONLY, DISK_LIMIT, FAILURE = 1, 2, 4, 8
 
 
-def wininit(name, old, options=0, op="fopen", occurrence=1, persists=False, disk=0,
+def wininit(name, old, options=0, op="CreateFileA", occurrence=1, persists=False, disk=0,
             directory=b"C:\\WINDOWS\\SYSTEM\\", file_name=b"VANTRELL.CPL"):
     data = bytes([options]) + below(OPS.index(op), len(OPS)) + below(occurrence - 1, 64)
     data += bytes([1 if persists else 0]) + below(disk, 4096)
@@ -69,12 +69,12 @@ wininit("new-file-cut-and-kept", b"", options=NO_WININIT | DISK_LIMIT | FAILURE,
         directory=b"", file_name=b"")
 large = b"[boot]\r\n" + b"".join(b"setting%d=some value\r\n" % i for i in range(300)) + b"[rename]\r\nNUL=x\r\n"
 wininit("disk-full", large, options=DISK_LIMIT, disk=4000)
-for op, occurrence, persists in [("GetTempFileNameA", 2, False), ("fopen", 2, False), ("fgetc", 900, False),
-                                 ("fwrite", 3, False), ("fclose", 1, True), ("MoveFileA", 2, True),
+for op, occurrence, persists in [("GetTempFileNameA", 2, False), ("CreateFileA", 2, False), ("HeapAlloc", 2, False),
+                                 ("WriteFile", 1, False), ("CloseHandle", 1, True), ("MoveFileA", 2, True),
                                  ("MoveFileA", 1, False), ("DeleteFileA", 1, False), ("DeleteFileA", 1, True),
-                                 ("DeleteFileA", 2, False), ("_access", 1, False), ("fread", 1, False)]:
-    wininit("fail-%s-%d%s" % (op.strip("_"), occurrence, "-on" if persists else ""),
-            large if op == "fgetc" else b"[rename]\r\nNUL=a\r\n\x1atail",
+                                 ("DeleteFileA", 2, False), ("GetFileAttributesA", 1, False), ("ReadFile", 1, False)]:
+    wininit("fail-%s-%d%s" % (op, occurrence, "-on" if persists else ""),
+            large if op == "HeapAlloc" else b"[rename]\r\nNUL=a\r\n\x1atail",
             options=FAILURE, op=op, occurrence=min(occurrence, 64), persists=persists)
 
 # ---- paths: selector, then the helper's arguments (see paths_fuzz.cpp).

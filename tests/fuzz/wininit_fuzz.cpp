@@ -2,7 +2,7 @@
 // one failure of the platform: on success the new file is the old one with
 // one block inserted, the entry, where the boot-time reader finds it in a
 // [rename] section; on failure the old file stays whole. Either way no
-// stream, heap block or stray file is left behind.
+// file handle, heap block or stray file is left behind.
 //
 // Input: option byte, failure (operation, occurrence, whether the failure
 // persists), disk space, directory and file name (length-prefixed, any
@@ -28,8 +28,8 @@ const std::string kLineEnd = "\r\n";
 const size_t kBlankRun = 254 - 8;
 
 // The operations that the rewrite calls.
-const char* const kOperations[] = {"GetTempFileNameA", "_access", "fopen",     "fgetc",  "fread",
-                                   "fwrite",           "fclose",  "MoveFileA", "DeleteFileA", "malloc"};
+const char* const kOperations[] = {"GetTempFileNameA", "GetFileAttributesA", "CreateFileA", "ReadFile",  "WriteFile",
+                                   "CloseHandle",      "MoveFileA",          "DeleteFileA", "HeapAlloc"};
 const size_t kOperationCount = sizeof kOperations / sizeof kOperations[0];
 
 enum Options { NO_WININIT = 1, READ_ONLY = 2, DISK_LIMIT = 4, FAILURE = 8 };
@@ -185,7 +185,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return readOnly ? text + ", read-only" : text;
     };
 
-    FUZZ_CHECK(SimOpenStreams() == 0, report());
+    FUZZ_CHECK(SimOpenFileHandles() == 0, report());
     FUZZ_CHECK(SimHeapBlocks() == 0, report());
 
     bool failureHit = failure && SimCallCount(failingOp) >= occurrence;

@@ -33,7 +33,7 @@ void ExpectNoTemporaryFiles(bool wininitExists) {
 }
 
 void ExpectNothingHeld() {
-    EXPECT_EQ(0, SimOpenStreams());
+    EXPECT_EQ(0, SimOpenFileHandles());
     EXPECT_EQ(0, SimHeapBlocks());
 }
 
@@ -144,14 +144,17 @@ const long long kOneByteShort = -2;
 void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
 
 const FailureCase kFailures[] = {
-    {"temporary file cannot be opened", "fopen", 1, -1},
-    {"wininit.ini cannot be opened", "fopen", 2, -1},
-    {"read fails midway", "fread", 2, -1},
-    {"first write fails", "fwrite", 1, -1},
-    {"write fails midway", "fwrite", 2, -1},
+    {"no record for the new file's stream", "HeapAlloc", 1, -1},
+    {"temporary file cannot be opened", "CreateFileA", 1, -1},
+    {"no blocks", "HeapAlloc", 2, -1},
+    {"no record for wininit.ini's stream", "HeapAlloc", 3, -1},
+    {"wininit.ini cannot be opened", "CreateFileA", 2, -1},
+    {"read fails midway", "ReadFile", 2, -1},
+    {"first write fails", "WriteFile", 1, -1},
+    {"write fails midway", "WriteFile", 2, -1},
     {"disk full midway", nullptr, 0, 10000},
     {"disk full by one byte", nullptr, 0, kOneByteShort},
-    {"close fails", "fclose", 0, -1},
+    {"close fails", "CloseHandle", 0, -1},
     {"old file cannot move aside", "MoveFileA", 1, -1},
     {"new file cannot take its place", "MoveFileA", 2, -1},
 };

@@ -1,4 +1,4 @@
-// The chunked copy over the simulated C library: sizes around the chunk
+// The chunked copy over the kit's streams and the simulated platform: sizes around the chunk
 // length, a large file byte for byte, and failures that leave no partial
 // destination behind.
 #include "machine.h"
@@ -34,7 +34,7 @@ std::string Content(const char* path) {
 }
 
 void ExpectNothingHeld() {
-    EXPECT_EQ(0, SimOpenStreams());
+    EXPECT_EQ(0, SimOpenFileHandles());
     EXPECT_EQ(0, SimHeapBlocks());
 }
 
@@ -63,7 +63,7 @@ TEST_P(CopySizeTest, CopiesEveryByteInChunksOfTheBufferLength) {
     std::string copy = Content(kDestination);
     EXPECT_EQ(source.size(), copy.size());
     EXPECT_TRUE(source == copy) << "the copy differs from its source";
-    EXPECT_EQ(GetParam().chunks, SimCallCount("fread"));
+    EXPECT_EQ(GetParam().chunks, SimCallCount("ReadFile"));
     EXPECT_TRUE(source == Content(kSource));
     ExpectNothingHeld();
 }
@@ -79,17 +79,21 @@ void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
 
 // 100000 bytes: four chunks, several of the stream's buffers.
 const FailureCase kFailures[] = {
-    {"source cannot be opened", "fopen", 1, -1},
-    {"destination cannot be opened", "fopen", 2, -1},
-    {"no copy buffer", "malloc", 1, -1},
-    {"source size unknown", "ftell", 1, -1},
-    {"first read fails", "fread", 1, -1},
-    {"read fails midway", "fread", 3, -1},
-    {"first write fails", "fwrite", 1, -1},
-    {"write fails midway", "fwrite", 3, -1},
+    {"no record for the source stream", "HeapAlloc", 1, -1},
+    {"source cannot be opened", "CreateFileA", 1, -1},
+    {"no record for the destination stream", "HeapAlloc", 2, -1},
+    {"destination cannot be opened", "CreateFileA", 2, -1},
+    {"no copy buffer", "HeapAlloc", 3, -1},
+    {"source end cannot be sought", "SetFilePointer", 1, -1},
+    {"source size unknown", "SetFilePointer", 2, -1},
+    {"source start cannot be sought", "SetFilePointer", 3, -1},
+    {"first read fails", "ReadFile", 1, -1},
+    {"read fails midway", "ReadFile", 3, -1},
+    {"first write fails", "WriteFile", 1, -1},
+    {"write fails midway", "WriteFile", 3, -1},
     {"disk full midway", nullptr, 0, 50000},
-    {"disk full at the last flush", nullptr, 0, 99999},
-    {"close fails", "fclose", 2, -1},
+    {"disk full at the last write", nullptr, 0, 99999},
+    {"close fails", "CloseHandle", 2, -1},
 };
 
 class CopyFailureTest : public MachineTest, public ::testing::WithParamInterface<FailureCase> {};

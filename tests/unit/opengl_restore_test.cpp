@@ -28,7 +28,7 @@ std::string Content(const char* path) {
 }
 
 void ExpectNothingHeld() {
-    EXPECT_EQ(0, SimOpenStreams());
+    EXPECT_EQ(0, SimOpenFileHandles());
     EXPECT_EQ(0, SimHeapBlocks());
 }
 
@@ -85,7 +85,7 @@ TEST_F(RestoreTest, FailedDeletionsOfTheProductsFilesAreIgnored) {
 // treated as absent, so nothing replaces the library, and then it must not
 // be deleted with the product's files, or the platform's library is lost.
 TEST_F(RestoreTest, BackupThatTheAccessTestDoesNotShowIsKept) {
-    SimFailCall("_access", ERROR_ACCESS_DENIED, 2);  // library exists, backup exists
+    SimFailCall("GetFileAttributesA", ERROR_ACCESS_DENIED, 2);  // library exists, backup exists
     EXPECT_EQ(1, Restore());
     EXPECT_EQ("<absent>", Content(kLibrary));
     EXPECT_EQ(kOriginalOpenGL, Content(kBackup));
@@ -109,11 +109,14 @@ struct FailureCase {
 const FailureCase kFailures[] = {
     {"library read-only", LIBRARY_READ_ONLY, nullptr, 0, 0, false, kProductOpenGL},
     {"library cannot be deleted", LIBRARY_IN_USE, nullptr, 0, 0, true, kProductOpenGL},
-    // The comparison of library and backup opens and reads each once first.
-    {"backup cannot be opened", FAIL_OP, "fopen", 3, 0, false, kProductOpenGL},
-    {"copy cannot be opened", FAIL_OP, "fopen", 4, 0, false, kProductOpenGL},
-    {"backup cannot be read", FAIL_OP, "fread", 3, 0, false, kProductOpenGL},
-    {"copy cannot be written", FAIL_OP, "fwrite", 1, 0, false, kProductOpenGL},
+    // The comparison of library and backup opens, reads and closes each
+    // once first, with a heap block for each stream and one for both reads.
+    {"backup cannot be opened", FAIL_OP, "CreateFileA", 3, 0, false, kProductOpenGL},
+    {"copy cannot be opened", FAIL_OP, "CreateFileA", 4, 0, false, kProductOpenGL},
+    {"no copy buffer", FAIL_OP, "HeapAlloc", 6, 0, false, kProductOpenGL},
+    {"backup cannot be read", FAIL_OP, "ReadFile", 3, 0, false, kProductOpenGL},
+    {"copy cannot be written", FAIL_OP, "WriteFile", 1, 0, false, kProductOpenGL},
+    {"copy cannot be closed", FAIL_OP, "CloseHandle", 4, 0, false, kProductOpenGL},
     {"disk full", DISK_FULL, nullptr, 0, 0, false, kProductOpenGL},
     {"copy cannot take the library's name", FAIL_OP, "MoveFileA", 1, 0, false, nullptr},
 };

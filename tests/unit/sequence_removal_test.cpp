@@ -24,7 +24,33 @@ const char* const kSecurityCalls[] = {
     "AllocateAndInitializeSid", "GetLengthSid", "FreeSid", "InitializeSecurityDescriptor", "InitializeAcl",
     "AddAccessAllowedAce", "SetSecurityDescriptorDacl", "SetSecurityDescriptorGroup",
     "SetSecurityDescriptorOwner", "IsValidSecurityDescriptor", "AccessCheck", "RevertToSelf", "LocalAlloc",
-    "LocalFree", "CloseHandle"};
+    "LocalFree"};
+
+// The occurrence of op whose subject is path in a clean run of the
+// uninstaller on the machine InstallProduct makes; 0 when there is none.
+int OccurrenceOn(const char* op, const std::string& path, SimFamily family) {
+    SimReset(SimulatedDrivesRoot());
+    InstallProduct(family);
+    SimAnswerMessageBoxes({IDYES});
+    SimLogCalls(true);
+    RunUninstaller("\"C:\\Program Files\\Vantrell\\UNINSTAL.EXE\"");
+    SimLogCalls(false);
+    int occurrence = 0, found = 0;
+    std::string wanted = path;
+    for (char& c : wanted) c = (char)toupper((unsigned char)c);
+    for (const SimCall& call : SimCallLog()) {
+        if (call.op != op) continue;
+        ++occurrence;
+        std::string subject = call.subject;
+        for (char& c : subject) c = (char)toupper((unsigned char)c);
+        if (subject == wanted) {
+            found = occurrence;
+            break;
+        }
+    }
+    SimReset(SimulatedDrivesRoot());
+    return found;
+}
 
 std::string Content(const std::string& path) {
     std::string content;
@@ -41,7 +67,7 @@ void ExpectBox(size_t index, const std::string& text, const std::string& title, 
 }
 
 void ExpectNothingHeld() {
-    EXPECT_EQ(0, SimOpenStreams());
+    EXPECT_EQ(0, SimOpenFileHandles());
     EXPECT_EQ(0, SimHeapBlocks());
     EXPECT_EQ(0, SimOpenSearches());
     EXPECT_EQ(0, SimRegOpenHandles());
@@ -117,8 +143,11 @@ TEST_P(RemovalTest, LibraryThatCannotBeDeletedEndsWithZeroAndChangesNothing) {
 // neither the restore's clean-up nor the removal of the install directory
 // may take it.
 TEST_P(RemovalTest, BackupThatWasNotRestoredOutlivesTheRun) {
+    // The access test of the backup's existence.
+    int occurrence = OccurrenceOn("GetFileAttributesA", std::string(kInstallDir) + "opengl32.sav", GetParam());
+    ASSERT_GT(occurrence, 0);
     ProductLayout layout = InstallProduct(GetParam());
-    SimFailCall("_access", ERROR_ACCESS_DENIED, 2);  // the backup's existence
+    SimFailCall("GetFileAttributesA", ERROR_ACCESS_DENIED, occurrence);
     SimAnswerMessageBoxes({IDYES});
     EXPECT_EQ(0, RunUninstaller(kUninstaller));
     EXPECT_EQ("<absent>", Content(layout.systemDir + "\\opengl32.dll"));
@@ -212,8 +241,15 @@ TEST_F(Windows98RemovalTest, NoRightsCheckWhateverTheUser) {
     InstallProduct(SimWindows98);
     SimSetUser(SimPlainUser);
     SimAnswerMessageBoxes({IDYES});
+    SimLogCalls(true);
     EXPECT_EQ(0, RunUninstaller(kUninstaller));
+    SimLogCalls(false);
     for (const char* call : kSecurityCalls) EXPECT_EQ(0, SimCallCount(call)) << call;
+    // Handles are closed, but only files' (no token was opened).
+    EXPECT_GT(SimCallCount("CloseHandle"), 0);
+    for (const SimCall& call : SimCallLog()) {
+        if (call.op == "CloseHandle") EXPECT_FALSE(call.subject.empty()) << "a handle other than a file's closed";
+    }
     EXPECT_FALSE(SimRegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
 }
 

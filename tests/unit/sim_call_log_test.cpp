@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "common/crt.h"
-
 namespace {
 
 class CallLogTest : public MachineTest {
@@ -26,11 +24,13 @@ TEST_F(CallLogTest, NamesEachCallWithWhatItActedOn) {
     SimWriteFile("C:\\DATA\\a.txt", "a");
     SimFailCall("DeleteFileA", ERROR_ACCESS_DENIED);
     EXPECT_FALSE(DeleteFileA("C:\\DATA\\a.txt"));  // a failed call is logged too
-    FILE* stream = fopen("C:\\DATA\\a.txt", "rb");
-    ASSERT_NE(nullptr, stream);
+    HANDLE file = CreateFileA("C:\\DATA\\a.txt", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
     char byte;
-    EXPECT_EQ(1u, fread(&byte, 1, 1, stream));
-    fclose(stream);
+    DWORD read = 0;
+    EXPECT_TRUE(ReadFile(file, &byte, 1, &read, nullptr));
+    EXPECT_EQ(1u, read);
+    EXPECT_TRUE(CloseHandle(file));
     MessageBoxA(nullptr, "text", "Title", MB_OK);
     HKEY key;
     EXPECT_NE(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, "Software\\Nothing", &key));
@@ -42,8 +42,8 @@ TEST_F(CallLogTest, NamesEachCallWithWhatItActedOn) {
     FindClose(search);
 
     const std::vector<std::pair<std::string, std::string>> expected = {
-        {"DeleteFileA", "C:\\DATA\\a.txt"},   {"fopen", "C:\\DATA\\a.txt"},
-        {"fread", "C:\\DATA\\A.TXT"},         {"fclose", "C:\\DATA\\A.TXT"},
+        {"DeleteFileA", "C:\\DATA\\a.txt"},   {"CreateFileA", "C:\\DATA\\a.txt"},
+        {"ReadFile", "C:\\DATA\\A.TXT"},      {"CloseHandle", "C:\\DATA\\A.TXT"},
         {"MessageBoxA", "Title"},             {"RegOpenKeyA", "Software\\Nothing"},
         {"FindFirstFileA", "C:\\DATA\\*.*"},  {"FindNextFileA", "C:\\DATA\\*.*"},
         {"FindNextFileA", "C:\\DATA\\*.*"},   {"FindNextFileA", "C:\\DATA\\*.*"},

@@ -9,6 +9,7 @@
 #include <stdint.h>
 
 #define WINAPI
+#define WINAPIV
 #define CALLBACK
 #define APIENTRY
 
@@ -17,6 +18,7 @@ typedef unsigned char BYTE;
 typedef uint16_t WORD;
 typedef uint32_t DWORD;
 typedef int32_t LONG;
+typedef LONG* PLONG;
 typedef unsigned int UINT;
 typedef char CHAR;
 typedef char* LPSTR;
@@ -76,6 +78,7 @@ typedef HICON__* HICON;
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_DIR_NOT_EMPTY 145L
 #define ERROR_ALREADY_EXISTS 183L
+#define ERROR_NEGATIVE_SEEK 131L
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_DIRECTORY 267L
@@ -119,6 +122,16 @@ typedef HICON__* HICON;
 #define FILE_ATTRIBUTE_REPARSE_POINT 0x00000400
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
 #define MOVEFILE_REPLACE_EXISTING 0x00000001
+#define FILE_SHARE_READ 0x00000001
+#define FILE_SHARE_WRITE 0x00000002
+#define FILE_SHARE_DELETE 0x00000004
+#define CREATE_ALWAYS 2
+#define OPEN_EXISTING 3
+#define FILE_BEGIN 0
+#define FILE_CURRENT 1
+#define FILE_END 2
+#define INVALID_SET_FILE_POINTER ((DWORD)-1)
+#define STD_OUTPUT_HANDLE ((DWORD)-11)
 #define MOVEFILE_DELAY_UNTIL_REBOOT 0x00000004
 
 typedef struct _FILETIME {
@@ -178,6 +191,7 @@ void WINAPI ExitProcess(UINT code) __attribute__((noreturn));
 // Messages and process start
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR title, UINT style);
 UINT WINAPI WinExec(LPCSTR commandLine, UINT show);
+int WINAPIV wsprintfA(LPSTR out, LPCSTR format, ...) __attribute__((format(printf, 2, 3)));
 
 // Files
 BOOL WINAPI DeleteFileA(LPCSTR path);
@@ -191,6 +205,14 @@ UINT WINAPI GetTempFileNameA(LPCSTR directory, LPCSTR prefix, UINT unique, LPSTR
 HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA found);
 BOOL WINAPI FindNextFileA(HANDLE search, LPWIN32_FIND_DATAA found);
 BOOL WINAPI FindClose(HANDLE search);
+// Handles are closed with CloseHandle (windows_security.h). Overlapped
+// operations and security attributes are not simulated: pass 0.
+HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD share, void* security, DWORD disposition,
+                          DWORD attributes, HANDLE templateFile);
+BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, void* overlapped);
+BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, void* overlapped);
+DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method);
+HANDLE WINAPI GetStdHandle(DWORD which);
 
 // Registry
 LSTATUS WINAPI RegOpenKeyA(HKEY key, LPCSTR subKey, PHKEY result);

@@ -80,6 +80,7 @@ typedef enum _SECURITY_IMPERSONATION_LEVEL {
 #define LMEM_FIXED 0x0000
 #define LMEM_ZEROINIT 0x0040
 #define LPTR (LMEM_FIXED | LMEM_ZEROINIT)
+#define HEAP_ZERO_MEMORY 0x00000008
 
 #ifdef __cplusplus
 extern "C" {
@@ -90,6 +91,9 @@ HANDLE WINAPI GetCurrentThread(void);
 BOOL WINAPI CloseHandle(HANDLE handle);
 HLOCAL WINAPI LocalAlloc(UINT flags, SIZE_T bytes);
 HLOCAL WINAPI LocalFree(HLOCAL memory);
+HANDLE WINAPI GetProcessHeap(void);
+LPVOID WINAPI HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes);
+BOOL WINAPI HeapFree(HANDLE heap, DWORD flags, LPVOID block);
 
 BOOL WINAPI ImpersonateSelf(SECURITY_IMPERSONATION_LEVEL level);
 BOOL WINAPI RevertToSelf(void);
