@@ -133,13 +133,7 @@ void SimSecurityEndProcess() {
 }
 
 void SimSecurityReset() {
-    for (auto& block : localBlocks) free(block.first);
-    for (void* sid : sids) free(sid);
-    localBlocks.clear();
-    sids.clear();
-    descriptors.clear();
-    tokens.clear();
-    impersonating = false;
+    SimSecurityEndProcess();
     user = SimAdministrator;
 }
 

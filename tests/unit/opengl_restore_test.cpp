@@ -164,6 +164,19 @@ TEST_P(RestoreFailureTest, NeverLeavesAPartialLibraryAndKeepsTheBackup) {
     ExpectNothingHeld();
 }
 
+// The product's key and what lies below it, as a run that got past the
+// keys leaves the registry.
+void DeleteProductKey() {
+    HKEY parent;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Quillon Software", 0, KEY_ALL_ACCESS, &parent));
+    RegDeleteKeyA(parent, "Vantrell\\Display\\Modes");
+    RegDeleteKeyA(parent, "Vantrell\\Display");
+    RegDeleteKeyA(parent, "Vantrell");
+    RegCloseKey(parent);
+    ASSERT_FALSE(SimRegKeyExists(HKEY_LOCAL_MACHINE, "Software\\Quillon Software\\Vantrell"));
+}
+
 // The machine as a run cut short, or a complete one, may leave it: the
 // library is deleted only while it is known to be the product's, and the
 // platform's library is never lost.
@@ -200,13 +213,7 @@ TEST_F(RestoreTest, EveryStateARunCanLeaveKeepsThePlatformsLibrary) {
         if (c.library) SimWriteFile(kLibrary, c.library);
         if (c.backup) SimWriteFile(kBackup, c.backup);
         if (!c.productKey) {
-            HKEY parent;
-            ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Quillon Software", 0,
-                                                   KEY_ALL_ACCESS, &parent));
-            RegDeleteKeyA(parent, "Vantrell\\Display\\Modes");
-            RegDeleteKeyA(parent, "Vantrell\\Display");
-            RegDeleteKeyA(parent, "Vantrell");
-            RegCloseKey(parent);
+            DeleteProductKey();
             ASSERT_FALSE(SimRegKeyExists(HKEY_LOCAL_MACHINE, "Software\\Quillon Software\\Vantrell"));
         }
         if (c.staleCopy) SimWriteFile("C:\\WINDOWS\\SYSTEM\\vtl_ogl.tmp", "part of a cop");
@@ -246,13 +253,7 @@ TEST_F(RestoreTest, BackupGoesOnlyOnceRestoredAndTheKeysAreGone) {
         DeleteFileA(kLibrary);
         if (c.library) SimWriteFile(kLibrary, c.library);
         if (!c.productKey) {
-            HKEY parent;
-            ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Quillon Software", 0,
-                                                   KEY_ALL_ACCESS, &parent));
-            RegDeleteKeyA(parent, "Vantrell\\Display\\Modes");
-            RegDeleteKeyA(parent, "Vantrell\\Display");
-            RegDeleteKeyA(parent, "Vantrell");
-            RegCloseKey(parent);
+            DeleteProductKey();
         }
         if (c.keyUnreadable) SimFailCall("RegOpenKeyExA", ERROR_ACCESS_DENIED);
         DeleteBackupOnceRestored();
