@@ -15,6 +15,8 @@ add_link_options(${SANITIZER_OPTIONS})
 add_library(winsim STATIC
     winsim/failures.cpp
     winsim/code_page.cpp
+    winsim/wide.cpp
+    winsim/environment.cpp
     winsim/system.cpp
     winsim/files.cpp
     winsim/registry.cpp

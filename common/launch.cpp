@@ -20,7 +20,9 @@ int LaunchCommand(const char* directory, const char* program, const char* argume
     char commandLine[COMMAND_LINE_SIZE];
     // The program part alone first, to look at it.
     if (!ComposeText(commandLine, sizeof commandLine, directory, program, 0)) return 0;
-    if (!IsFullPath(commandLine) || HoldsCharacter(commandLine, '"')) return 0;
+    // '?' stands where the ANSI code page could not spell a character of
+    // a setting or path read from the platform: no file has that name.
+    if (!IsFullPath(commandLine) || HoldsCharacter(commandLine, '"') || HoldsCharacter(commandLine, '?')) return 0;
     int quoted = HoldsCharacter(commandLine, ' ') || HoldsCharacter(commandLine, '\t');
     int fits = ComposeText(commandLine, sizeof commandLine, quoted ? "\"" : "", directory, program);
     fits = AppendText(commandLine, sizeof commandLine, quoted ? "\" " : " ") && fits;

@@ -10,7 +10,8 @@ enum { COMMAND_LINE_SIZE = 256 };
 // unquoted, the platform would take "C:\Program" of "C:\Program Files\..."
 // as the program and start C:\Program.exe. Not started: a program part
 // that is not a full path (the platform would search for it), one that
-// holds a double quote (it cannot be quoted), and a command line longer
+// holds a double quote (it cannot be quoted) or a '?' (the platform's
+// spelling of a character the ANSI code page lacks), and a command line longer
 // than 255 characters (a cut one could name another program or lose an
 // argument). Returns 1 when the platform started it, 0 otherwise; callers
 // may ignore it.

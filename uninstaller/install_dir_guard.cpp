@@ -2,6 +2,8 @@
 // must not wipe that folder.
 #include "install_dir_guard.h"
 
+#include "shared_folders.h"
+
 #include "../common/paths.h"
 #include "../common/text.h"
 #include "uninstall.h"
@@ -45,5 +47,5 @@ int InstallDirIsRemovable() {
         for (const char* kept : protectedDirs)
             if (ContainsOrIs(install, kept)) return 0;
     }
-    return 1;
+    return !InstallDirHoldsSharedFolder(paths.InstallDir, paths.InstallDirShort);
 }

@@ -4,7 +4,8 @@
 // Whether the install directory of UninstallPaths may be removed as a
 // whole: it holds the installer's files (uninstal.000 or install.log) and
 // is neither a drive root nor the Windows or system directory nor one that
-// contains them. Ask before the installer's uninstaller runs, which removes
+// contains them, nor a folder that others keep their files in or one that
+// holds such a folder (shared_folders.h). Ask before the installer's uninstaller runs, which removes
 // its own files.
 int InstallDirIsRemovable();
 

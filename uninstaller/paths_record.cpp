@@ -3,6 +3,7 @@
 
 #include "../common/paths.h"
 #include "../common/text.h"
+#include "module_path.h"
 
 UninstallPathsRecord UninstallPaths;
 
@@ -29,11 +30,8 @@ int FillUninstallPaths(HINSTANCE instance) {
         paths.WininitPath[0] = 0;
 
     char modulePath[PATH_BUFFER_SIZE];
-    DWORD length = GetModuleFileNameA(instance, modulePath, sizeof modulePath);
-    modulePath[sizeof modulePath - 1] = 0;
     paths.InstallDir[0] = 0;
-    if (length > 0 && length < sizeof modulePath)
-        DirectoryOfPath(modulePath, paths.InstallDir, sizeof paths.InstallDir);
+    if (ModulePath(instance, modulePath)) DirectoryOfPath(modulePath, paths.InstallDir, sizeof paths.InstallDir);
     if (!ApplyTrailingBackslash(paths.InstallDir, sizeof paths.InstallDir)) {
         paths.InstallDir[0] = 0;
         complete = 0;

@@ -22,6 +22,19 @@ void SimReset(const std::string& hostRoot);
 void SimSetCodePage(UINT codePage);
 UINT SimCodePage();
 
+// Unicode: the simulation keeps names, module paths and values in a byte
+// form, a character of the ANSI code page as its bytes and any other
+// (Cyrillic, say) as its UTF-8 sequence, so a test writes such a name in
+// UTF-8. The Unicode calls (GetModuleFileNameW, GetShortPathNameW) hand
+// every character back; the ANSI ones spell a character the code page
+// lacks as '?', as the platform does. A directory of such a name is reached
+// through the ANSI calls only by a short name given with SimAddShortName.
+
+// The process's environment (SimReset: empty) and its temporary folder
+// (SimReset: C:\WINDOWS\TEMP\). A value of 0 unsets the variable.
+void SimSetEnvironmentVariable(const char* name, const char* value);
+void SimSetTempPath(const char* path);
+
 // Directories, modules, version, command line
 void SimSetFamily(SimFamily family);
 void SimSetVersion(DWORD version);

@@ -27,6 +27,21 @@ size_t SimLastSeparator(const std::string& text);  // npos: none
 bool SimEndsWithSeparator(const std::string& text);
 void SimCodePageReset();
 
+// Unicode of the simulated machine (winsim/wide.cpp): names and values are
+// kept in a byte form, the code page's characters as their bytes, others
+// as UTF-8.
+std::vector<WCHAR> SimWideOfByteForm(const std::string& text);
+std::string SimByteFormOfWide(const std::vector<WCHAR>& wide);
+std::vector<WCHAR> SimWideOfAnsi(const std::string& text);
+// '?' for each character the code page lacks; *usedDefault set then.
+std::string SimAnsiOfWide(const std::vector<WCHAR>& wide, bool* usedDefault);
+std::string SimAnsiOfByteForm(const std::string& text);
+// Copies text with its terminator when it fits: its length; else the size
+// needed, terminator included.
+DWORD SimCopyOutWide(const std::vector<WCHAR>& text, LPWSTR buffer, DWORD size);
+// A path with its known short names put in (GetShortPathNameA's answer).
+std::string SimShortFormOf(const std::string& path);
+
 // A Windows path resolved against the host directory that holds the drives.
 struct SimPath {
     std::string host;  // host file system path
@@ -65,5 +80,6 @@ void SimFileHandlesReset();
 void SimHeapReset();
 void SimSecurityReset();
 void SimFileNamesReset();
+void SimEnvironmentReset();
 
 #endif

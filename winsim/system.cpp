@@ -68,6 +68,7 @@ std::string MapPrefix(const std::string& path, bool toShort) {
 }  // namespace
 
 std::string SimLongFormOf(const std::string& path) { return MapPrefix(path, false); }
+std::string SimShortFormOf(const std::string& path) { return MapPrefix(path, true); }
 
 void SimSystemReset() {
     state.version = kVersion98;
@@ -105,6 +106,7 @@ void SimReset(const std::string& hostRoot) {
     SimHeapReset();
     SimSecurityReset();
     SimFileNamesReset();
+    SimEnvironmentReset();
     SimSystemReset();
     SimModulesReset();
     SimFilesReset(hostRoot);
@@ -156,7 +158,8 @@ DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
     }
-    const std::string& path = found->second;
+    // A character that the code page lacks comes back as '?'.
+    const std::string path = SimAnsiOfByteForm(found->second);
     if (path.size() + 1 > size) {
         memcpy(buffer, path.data(), size);
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
@@ -164,6 +167,23 @@ DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
     }
     memcpy(buffer, path.c_str(), path.size() + 1);
     return (DWORD)path.size();
+}
+
+DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) {
+    if (SimFailHere("GetModuleFileNameW")) return 0;
+    if (!module) module = &mainModule;
+    auto found = state.modules.find(module);
+    if (found == state.modules.end()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    std::vector<WCHAR> path = SimWideOfByteForm(found->second);
+    if (path.size() + 1 > size) {
+        if (size) memcpy(buffer, path.data(), size * sizeof(WCHAR));
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return size;
+    }
+    return SimCopyOutWide(path, buffer, size);
 }
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR name) {

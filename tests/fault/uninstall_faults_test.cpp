@@ -141,10 +141,20 @@ bool ExpectFailure(const Setting& s, const std::vector<SimCall>& log, size_t at,
     }
 
     if (at < confirm) {  // the directories, the rights check (NT), the install directory's guard
-        if (IsOneOf(op, {"GetWindowsDirectoryA", "GetSystemDirectoryA", "GetModuleFileNameA"})) {
+        if (IsOneOf(op, {"GetWindowsDirectoryA", "GetSystemDirectoryA", "GetModuleFileNameA", "GetModuleFileNameW",
+                         "WideCharToMultiByte", "MultiByteToWideChar"})) {
             e->outcome = NO_DIRECTORIES;
-        } else if (op == "GetShortPathNameA") {
-            e->longInstallForm = subject == Key(kInstallDir);
+        } else if (op == "GetShortPathNameA" && subject == Key(kInstallDir)) {
+            e->longInstallForm = true;
+        } else if (op == "GetShortPathNameA" && (subject == Key("C:\\WINDOWS") || subject == Key(SystemDir(s)))) {
+            // The guard compares the long forms all the same.
+        } else if (IsOneOf(op, {"GetShortPathNameA", "RegOpenKeyExA", "RegQueryValueExA", "RegEnumValueA",
+                                "GetEnvironmentVariableA", "ExpandEnvironmentStringsA", "GetTempPathA"})) {
+            // A shared folder that cannot be told: the install directory is
+            // not removed as a whole (what is the product's by name goes).
+            e->mayStay.push_back(Key(kInstallDir));
+        } else if (op == "RegCloseKey") {
+            e->releaseFailed = op;
         } else if (op == "GetFileAttributesA") {
             // One mark of the installer's directory fails; the other still tells.
         } else if (IsOneOf(op, {"ImpersonateSelf", "OpenThreadToken", "OpenProcessToken", "AllocateAndInitializeSid",

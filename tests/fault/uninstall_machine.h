@@ -200,7 +200,28 @@ inline std::vector<std::pair<std::string, std::string>> ForeignFiles(const Setti
         {"C:\\Users\\Player\\Saves\\old\\slot0.sav", "an older one"},
         {"C:\\Users\\Player\\notes.txt", "notes"},
         {"C:\\Users\\Player\\Pictures\\shot.bmp", "a screenshot"},
+        // In the shared folders that the machine names (SharedFolders).
+        {"C:\\Program Files\\Common Files\\Other Vendor\\shared.dll", "a shared library"},
+        {"C:\\Users\\Player\\Desktop\\todo.txt", "on the desktop"},
+        {"C:\\Users\\Player\\Documents\\letter.doc", "a letter"},
+        {"C:\\Users\\Public\\Desktop\\everyone.txt", "on everyone's desktop"},
+        {"C:\\Temp\\other.tmp", "another program's temporary file"},
     };
+}
+
+// The folders that others keep their files in, as the platform names them.
+inline void NameSharedFolders() {
+    const char* windowsKey = "Software\\Microsoft\\Windows\\CurrentVersion";
+    const char* shellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    SimRegSetString(HKEY_LOCAL_MACHINE, windowsKey, "ProgramFilesDir", "C:\\Program Files");
+    SimRegSetString(HKEY_LOCAL_MACHINE, windowsKey, "CommonFilesDir", "C:\\Program Files\\Common Files");
+    SimRegSetString(HKEY_CURRENT_USER, shellFolders, "Desktop", "C:\\Users\\Player\\Desktop");
+    SimRegSetString(HKEY_CURRENT_USER, shellFolders, "Personal", "C:\\Users\\Player\\Documents");
+    SimRegSetString(HKEY_LOCAL_MACHINE, shellFolders, "Common Desktop", "C:\\Users\\Public\\Desktop");
+    SimRegSetString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
+                    "ProfilesDirectory", "C:\\Users");
+    SimSetEnvironmentVariable("USERPROFILE", "C:\\Users\\Player");
+    SimSetTempPath("C:\\Temp\\");
 }
 
 // ---- The machine before and after ----
@@ -261,6 +282,7 @@ inline Before Arrange(const Setting& s) {
     InstallProduct(s.family);
     for (const std::string& file : DoubleByteProductFiles(s)) SimWriteFile(file.c_str(), "product");
     for (const auto& file : ForeignFiles(s)) SimWriteFile(file.first.c_str(), file.second);
+    NameSharedFolders();
     for (const Link& link : Links(s)) SimCreateLink(link.path.c_str(), link.target.c_str(), link.directory);
     SimWriteFile(kWininit, kOldWininit);
     for (const char* key : kForeignKeys) SimRegSetString(HKEY_LOCAL_MACHINE, key, "Keep", "yes");

@@ -418,7 +418,10 @@ void FuzzInstallDirGuard(FuzzInput& input) {
                          " install " + Show(fields[2]) + " short " + Show(fields[3]);
     bool expected = !fields[0].empty() && !fields[1].empty() && !fields[2].empty() &&
                     (HoldsFile(fields[2], names[0]) || HoldsFile(fields[2], names[1]));
-    const std::string kept[] = {fields[0], BothFormsShort(fields[0]), fields[1], BothFormsShort(fields[1])};
+    // The fresh machine names one shared folder: its temporary folder.
+    const std::string temporary = "C:\\WINDOWS\\TEMP\\";
+    const std::string kept[] = {fields[0], BothFormsShort(fields[0]), fields[1], BothFormsShort(fields[1]),
+                                temporary, BothFormsShort(temporary)};
     for (const std::string& install : {fields[2], fields[3]}) {
         if (!expected) break;
         if (IsRootDirectory(install)) expected = false;

@@ -187,6 +187,10 @@ const LocalizationCase kLocalizationCases[] = {
      {"C:\\CPL\\VANTREL-LOC.DLL"}, true, 932},
     {"the same bytes in a single-byte code page", "C:\\CPL\\VANTRELL.\x95\x5C\x95\x5C", "C:\\CPL\\VANTRELL.-LOC.DLL",
      {"C:\\CPL\\VANTRELL.-LOC.DLL"}, true, 1252},
+    // On NT the ANSI path spells each Cyrillic letter '?': a library
+    // planted under that name is never loaded.
+    {"a character the code page lacks", "C:\\CPL\\\xD0\x92\xD0\xB0\xD0\xBD\\VANTRELL.CPL",
+     "C:\\CPL\\???\\VANTRELL-LOC.DLL", {}, false},
 };
 
 class LocalizationTest : public AppletTest, public ::testing::WithParamInterface<LocalizationCase> {};

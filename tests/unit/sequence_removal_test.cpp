@@ -221,8 +221,9 @@ TEST_F(Windows98RemovalTest, LongWindowsDirectoryIsEnteredByItsShortForm) {
         SimAnswerMessageBoxes({IDYES});
         if (c.shortQueryFails) {
             // The install directory's, the Windows and system directories'
-            // (the install directory's guard), then the entry's: it fails.
-            SimFailCall("GetShortPathNameA", ERROR_ACCESS_DENIED, 4);
+            // and the temporary folder's (the install directory's guard),
+            // then the entry's: it fails.
+            SimFailCall("GetShortPathNameA", ERROR_ACCESS_DENIED, 5);
         }
         EXPECT_EQ(0, RunUninstaller(kUninstaller));
         ExpectBox(1, kRestartText, "Uninstall Information", 0x40);

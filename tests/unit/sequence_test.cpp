@@ -140,7 +140,14 @@ TEST_P(SequenceTest, FailedShortPathFallsBackToTheLongPath) {
 }
 
 TEST_P(SequenceTest, UnknownDirectoriesEndTheRunBeforeAnyChange) {
-    for (const char* query : {"GetWindowsDirectoryA", "GetSystemDirectoryA", "GetModuleFileNameA"}) {
+    // NT is asked for the module path in Unicode, which is then spelt in
+    // the ANSI code page and checked by converting it back.
+    std::vector<const char*> queries = {"GetWindowsDirectoryA", "GetSystemDirectoryA"};
+    if (GetParam() == SimWindowsNT)
+        queries.insert(queries.end(), {"GetModuleFileNameW", "WideCharToMultiByte", "MultiByteToWideChar"});
+    else
+        queries.push_back("GetModuleFileNameA");
+    for (const char* query : queries) {
         SimReset(SimulatedDrivesRoot());
         InstallProduct(GetParam());
         MachineState before = Capture();

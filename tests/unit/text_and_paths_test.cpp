@@ -167,6 +167,10 @@ TEST_F(LaunchCommandTest, ComposesDirectoryProgramBlankArgumentsQuotingAProgramW
         // A double quote cannot be quoted.
         {"C:\\VA\"NT\\", "VCONFIG.EXE", "-cpl", ""},
         {"C:\\VANT\\", "V\" C:\\Program.exe \"", "", ""},
+        // '?' is how the platform spells a character of a setting that the
+        // ANSI code page lacks: no file of the product has that name.
+        {"C:\\????\\", "VCONFIG.EXE", "-cpl", ""},
+        {"C:\\VANT\\", "VC?NFIG.EXE", "-cpl", ""},
     };
     for (const LaunchCase& c : cases) {
         SCOPED_TRACE(c.directory + c.program);

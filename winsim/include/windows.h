@@ -21,6 +21,10 @@ typedef int32_t LONG;
 typedef LONG* PLONG;
 typedef unsigned int UINT;
 typedef char CHAR;
+// UTF-16 code units, as on the platform (the host's wchar_t is wider).
+typedef uint16_t WCHAR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
 typedef char* LPSTR;
 typedef const char* LPCSTR;
 typedef void* LPVOID;
@@ -80,6 +84,7 @@ typedef HICON__* HICON;
 #define ERROR_ALREADY_EXISTS 183L
 #define ERROR_NEGATIVE_SEEK 131L
 #define ERROR_MORE_DATA 234L
+#define ERROR_ENVVAR_NOT_FOUND 203L
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_DIRECTORY 267L
 #define ERROR_NO_TOKEN 1008L
@@ -164,8 +169,12 @@ typedef struct _WIN32_FIND_DATAA {
 #define KEY_ALL_ACCESS 0xF003F
 #define REG_NONE 0
 #define REG_SZ 1
+#define REG_EXPAND_SZ 2
 #define REG_BINARY 3
 #define REG_DWORD 4
+
+// Code pages
+#define CP_ACP 0
 
 // Version query and process
 #define STARTF_USESHOWWINDOW 0x00000001
@@ -180,6 +189,14 @@ UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size);
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
 HMODULE WINAPI GetModuleHandleA(LPCSTR name);
 DWORD WINAPI GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size);
+DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
+DWORD WINAPI GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD size);
+int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideLength, LPSTR out, int size,
+                               LPCSTR defaultCharacter, LPBOOL usedDefault);
+int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR out, int size);
+DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
+DWORD WINAPI ExpandEnvironmentStringsA(LPCSTR text, LPSTR out, DWORD size);
+DWORD WINAPI GetTempPathA(DWORD size, LPSTR buffer);
 DWORD WINAPI GetVersion(void);
 BOOL WINAPI IsDBCSLeadByte(BYTE byte);
 UINT WINAPI GetACP(void);
