@@ -130,14 +130,30 @@ bool Matches(const char* pattern, const char* name) {
     return (a == '?' || a == b) && Matches(pattern + 1, name + 1);
 }
 
-WIN32_FIND_DATAA MakeFindData(const std::string& name, DWORD attributes, uint64_t size) {
+// name as the ANSI listing spells it ('?' for a character the code page
+// lacks); alternate, the short name given for the entry, if any.
+WIN32_FIND_DATAA MakeFindData(const std::string& name, DWORD attributes, uint64_t size,
+                              const std::string& alternate = std::string()) {
     WIN32_FIND_DATAA data;
     memset(&data, 0, sizeof data);
     data.dwFileAttributes = attributes;
     data.nFileSizeLow = (DWORD)size;
     data.nFileSizeHigh = (DWORD)(size >> 32);
-    snprintf(data.cFileName, sizeof data.cFileName, "%s", name.c_str());
+    snprintf(data.cFileName, sizeof data.cFileName, "%s", SimAnsiOfByteForm(name).c_str());
+    if (alternate.size() < sizeof data.cAlternateFileName)
+        snprintf(data.cAlternateFileName, sizeof data.cAlternateFileName, "%s", alternate.c_str());
     return data;
+}
+
+// The short name given for directory + name with SimAddShortName, when it
+// differs from name; empty otherwise.
+std::string ShortNameOf(const std::string& directory, const std::string& name) {
+    std::string base = SimLongFormOf(directory);
+    if (!SimEndsWithSeparator(base)) base += "\\";
+    std::string shortPath = SimShortFormOf(base + name);
+    size_t slash = SimLastSeparator(shortPath);
+    std::string shortName = slash == std::string::npos ? shortPath : shortPath.substr(slash + 1);
+    return SimUpper(shortName) == SimUpper(name) ? std::string() : shortName;
 }
 
 }  // namespace
@@ -489,7 +505,8 @@ HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA found) {
         if (S_ISLNK(st.st_mode)) attributes |= LinkAttributes(key, dir.host + "/" + name);
         if (!attributes) attributes = FILE_ATTRIBUTE_NORMAL;
         bool sized = S_ISREG(st.st_mode);
-        search->entries.push_back(MakeFindData(name, attributes, sized ? (uint64_t)st.st_size : 0));
+        search->entries.push_back(
+            MakeFindData(name, attributes, sized ? (uint64_t)st.st_size : 0, ShortNameOf(dirPart, name)));
     }
     if (listing) closedir(listing);
     if (search->entries.empty()) {

@@ -185,3 +185,40 @@ TEST_F(TreeRemovalTest, LinksAreRemovedAsLinksAndWhatTheyPointToStays) {
 }
 
 }  // namespace
+
+namespace {
+
+// On NT the ANSI listing spells a character that the code page lacks as
+// '?': such an entry is named by its short name, or stays; a '?' path is
+// never used (it names no file).
+TEST_F(TreeRemovalTest, EntriesTheCodePageCannotSpellGoByTheirShortNames) {
+    const std::string folder = std::string(kTree) + "\xD0\x92\xD0\xB0\xD0\xBD\xD1\x82";  // Cyrillic
+    const std::string file = std::string(kTree) + "\xD0\x94\xD0\xBE\xD0\xBA.txt";
+    for (bool shortNames : {true, false}) {
+        SCOPED_TRACE(shortNames ? "with short names" : "short names off");
+        SimReset(SimulatedDrivesRoot());
+        SimSetFamily(SimWindowsNT);
+        SimWriteFile((folder + "\\inner.txt").c_str(), "product");
+        SimWriteFile(file.c_str(), "product");
+        SimWriteFile((std::string(kTree) + "plain.txt").c_str(), "product");
+        if (shortNames) {
+            SimAddShortName(folder.c_str(), (std::string(kTree) + "VANT~1").c_str());
+            SimAddShortName(file.c_str(), (std::string(kTree) + "DOK~1.TXT").c_str());
+        }
+        SimLogCalls(true);
+        RemoveDirectoryTree(kTree);
+        SimLogCalls(false);
+        if (shortNames) {
+            EXPECT_FALSE(SimExists(kTree));
+        } else {
+            EXPECT_EQ((Names{"\xD0\x92\xD0\xB0\xD0\xBD\xD1\x82\\", "\xD0\x92\xD0\xB0\xD0\xBD\xD1\x82\\inner.txt",
+                             "\xD0\x94\xD0\xBE\xD0\xBA.txt"}),
+                      SimListTree(kTree));
+        }
+        for (const SimCall& call : SimCallLog())
+            EXPECT_EQ(std::string::npos, call.subject.find('?')) << call.op << " " << call.subject;
+        ExpectNothingHeld();
+    }
+}
+
+}  // namespace

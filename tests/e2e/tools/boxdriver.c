@@ -23,6 +23,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "wide_escape.h"
+
 struct Find {
     DWORD process;
     HWND box;
@@ -198,6 +200,20 @@ static int HasButton(const struct Buttons* buttons, int id) {
     return 0;
 }
 
+/* With BOXDRIVER_UNICODE set, the program is started by its Unicode command
+ * line, as Explorer starts a program: each %uXXXX of the command line
+ * stands for that UTF-16 code unit (a name that the ANSI code page of the
+ * test's locale cannot spell). */
+static BOOL StartProgram(char* commandLine, STARTUPINFOA* startup, PROCESS_INFORMATION* process) {
+    static WCHAR wide[2048];
+    STARTUPINFOW startupWide;
+    if (!getenv("BOXDRIVER_UNICODE")) return CreateProcessA(NULL, commandLine, NULL, NULL, FALSE, 0, NULL, NULL, startup, process);
+    if (!DecodeEscapedWide(commandLine, wide, sizeof wide / sizeof wide[0])) return FALSE;
+    memset(&startupWide, 0, sizeof startupWide);
+    startupWide.cb = sizeof startupWide;
+    return CreateProcessW(NULL, wide, NULL, NULL, FALSE, 0, NULL, NULL, &startupWide, process);
+}
+
 int main(int argc, char** argv) {
     const char* transcriptPath;
     DWORD timeout;
@@ -228,7 +244,7 @@ int main(int argc, char** argv) {
 
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
-    if (!CreateProcessA(NULL, commandLine, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
+    if (!StartProgram(commandLine, &startup, &process)) {
         fprintf(out, "start failed %lu\n", GetLastError());
         fclose(out);
         return 2;
