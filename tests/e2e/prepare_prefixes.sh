@@ -12,7 +12,7 @@ if "$E2E_VM" needed; then
         exit 0
     fi
     if [ -n "${E2E_VM_JOBS:-}" ] && "$E2E_VM" alive "$E2E_VM_JOBS"; then
-        "$E2E_VM" submit "$E2E_VM_JOBS" --timeout 840 --writable-disk \
+        "$E2E_VM" submit "$E2E_VM_JOBS" --timeout 850 --writable-disk \
             bash "$E2E_ROOT/tests/e2e/make_prefixes.sh" || e2e_fail "making the pristine prefixes failed"
         touch "$E2E_VM_DISK.ready"
     else
