@@ -80,12 +80,26 @@ e2e_start_display() {
 e2e_make_pristine() {
     local family=$1 pristine=$2
     rm -rf "$pristine"
-    WINEPREFIX="$pristine" timeout 300 wineboot -i >"$E2E_CACHE/wineboot-$family.log" 2>&1 ||
+    WINEPREFIX="$pristine" timeout "${E2E_WINEBOOT_TIMEOUT:-300}" wineboot -i >"$E2E_CACHE/wineboot-$family.log" 2>&1 ||
         e2e_fail "wineboot failed (see $E2E_CACHE/wineboot-$family.log)"
-    WINEPREFIX="$pristine" timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' \
+    WINEPREFIX="$pristine" timeout "${E2E_SETUP_TIMEOUT:-60}" wine reg add 'HKCU\Software\Wine\X11 Driver' \
         /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-    WINEPREFIX="$pristine" timeout 60 winecfg -v "$family" >/dev/null 2>&1
-    WINEPREFIX="$pristine" timeout 60 wineserver -w
+    WINEPREFIX="$pristine" timeout "${E2E_SETUP_TIMEOUT:-60}" winecfg -v "$family" >/dev/null 2>&1
+    WINEPREFIX="$pristine" timeout "${E2E_SETUP_TIMEOUT:-60}" wineserver -w
+    touch "$pristine/.ready"
+}
+
+# e2e_derive_pristine <from> <family> <dir>: the pristine prefix of another
+# family as a copy of one that wineboot made, its version set anew (winecfg
+# sets one family's version keys and removes the other's); saves a
+# wineboot, minutes in the virtual machine.
+e2e_derive_pristine() {
+    local from=$1 family=$2 pristine=$3
+    rm -rf "$pristine"
+    cp -a "$from" "$pristine" || e2e_fail "cannot copy $from"
+    rm -f "$pristine/.ready"
+    WINEPREFIX="$pristine" timeout "${E2E_SETUP_TIMEOUT:-60}" winecfg -v "$family" >/dev/null 2>&1 || e2e_fail "winecfg -v $family failed"
+    WINEPREFIX="$pristine" timeout "${E2E_SETUP_TIMEOUT:-60}" wineserver -w
     touch "$pristine/.ready"
 }
 
@@ -305,10 +319,32 @@ e2e_vm_disk() {
     ) 8>"$E2E_CACHE/prefix.lock"
 }
 
+# The machine that serves the scenarios of one ctest run (tests/e2e/vm_start.sh):
+# the pristine prefixes' disk attached, its owner the ctest process.
+e2e_vm_serve() {
+    local owner=$1
+    mkdir -p "$E2E_CACHE"
+    (
+        flock -w 900 8 || e2e_fail "waiting for the prefix lock"
+        if [ ! -f "$E2E_VM_DISK.ready" ]; then
+            # Made in the machine by the first job (tests/e2e/prepare_prefixes.sh).
+            rm -f "$E2E_VM_DISK"
+            truncate -s 4G "$E2E_VM_DISK"
+            mkfs.ext4 -q -F "$E2E_VM_DISK" || e2e_fail "cannot make $E2E_VM_DISK"
+        fi
+        "$E2E_VM" start "$E2E_VM_JOBS" --disk "$E2E_VM_DISK" --owner "$owner" ||
+            e2e_fail "the virtual machine did not start"
+    ) 8>"$E2E_CACHE/prefix.lock"
+}
+
 # Where this kernel cannot run 32-bit programs, the whole script runs again
 # inside the virtual machine that can (tools/wine-vm), on the same paths,
-# with the pristine prefixes on a disk of their own.
+# with the pristine prefixes on a disk of their own: as a job of the machine
+# this ctest run started (E2E_VM_JOBS), or else in a machine of its own.
 if [ -z "${WINE_VM_GUEST:-}" ] && [ -z "${E2E_STAY_ON_HOST:-}" ] && "$E2E_VM" needed && "$E2E_VM" ready; then
+    if [ -n "${E2E_VM_JOBS:-}" ] && "$E2E_VM" alive "$E2E_VM_JOBS" && [ -f "$E2E_VM_DISK.ready" ]; then
+        exec "$E2E_VM" submit "$E2E_VM_JOBS" bash "$0" "$@"
+    fi
     e2e_vm_disk
     exec "$E2E_VM" run --disk "$E2E_VM_DISK" --snapshot bash "$0" "$@"
 fi
