@@ -95,6 +95,12 @@ bool SimFailHere(const char* op, const char* subject) {
     return fail;
 }
 
+void SimSpoil(void* buffer, size_t size) {
+    if (!buffer) return;
+    unsigned char* bytes = (unsigned char*)buffer;
+    for (size_t i = 0; i < size; ++i) bytes[i] = (unsigned char)(0xA5 ^ (i * 0x3B)) | 1;
+}
+
 void SimFailuresReset() {
     stopAt = -1;
     stopped = false;

@@ -145,12 +145,17 @@ BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read, v
     OpenFile* open = Known(handle);
     if (!read || overlapped) Misuse("ReadFile without a count, or overlapped");
     *read = 0;
-    if (SimFailHere("ReadFile", open ? open->key : std::string())) return FALSE;
+    if (SimFailHere("ReadFile", open ? open->key : std::string())) {
+        SimSpoil(buffer, toRead);
+        return FALSE;
+    }
     if (!open) {
+        SimSpoil(buffer, toRead);
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     if (!(open->access & GENERIC_READ)) {
+        SimSpoil(buffer, toRead);
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
@@ -158,6 +163,7 @@ BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read, v
     while (done < toRead) {
         ssize_t got = ::read(open->fd, (char*)buffer + done, toRead - done);
         if (got < 0) {
+            SimSpoil((char*)buffer + done, toRead - done);
             SetLastError(ERROR_ACCESS_DENIED);
             return FALSE;
         }
