@@ -95,10 +95,13 @@ bool SimFailHere(const char* op, const char* subject) {
     return fail;
 }
 
+// The bytes look like a path, so that a caller that takes them for one
+// goes on with a wrong directory instead of stopping at an empty one.
 void SimSpoil(void* buffer, size_t size) {
+    static const char kPattern[] = "Z:\\SPOILT\\";
     if (!buffer) return;
-    unsigned char* bytes = (unsigned char*)buffer;
-    for (size_t i = 0; i < size; ++i) bytes[i] = (unsigned char)(0xA5 ^ (i * 0x3B)) | 1;
+    char* bytes = (char*)buffer;
+    for (size_t i = 0; i < size; ++i) bytes[i] = kPattern[i % (sizeof kPattern - 1)];
 }
 
 void SimFailuresReset() {
