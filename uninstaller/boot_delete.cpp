@@ -228,10 +228,12 @@ static int PutInPlace(const char* wininitPath, int exists, const char* newPath, 
 // wininit.ini.
 static int WorkPaths(const char* wininitPath, char* newPath, char* asidePath) {
     char windowsDir[PATH_BUFFER_SIZE];
-    return DirectoryOfPath(wininitPath, windowsDir, sizeof windowsDir) && windowsDir[0] &&
-           JoinPath(newPath, windowsDir, kNewName) &&
-           // As long as the new file's name: it fits when that one does.
-           JoinPath(asidePath, windowsDir, kAsideName);  // GCOVR_EXCL_BR_LINE
+    if (!DirectoryOfPath(wininitPath, windowsDir, sizeof windowsDir) || !windowsDir[0] ||
+        !JoinPath(newPath, windowsDir, kNewName))
+        return 0;
+    // As long as the new file's name: it fits when that one does.
+    JoinPath(asidePath, windowsDir, kAsideName);
+    return 1;
 }
 
 static int Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
@@ -262,9 +264,9 @@ static int HoldsControlCharacter(const char* text) {
 bool ScheduleDeleteAtBoot(const char* wininitPath, const char* directory, const char* fileName) {
     char path[PATH_BUFFER_SIZE], entry[ENTRY_BUFFER_SIZE], newPath[PATH_BUFFER_SIZE], asidePath[PATH_BUFFER_SIZE];
     // A path cut to fit its buffer could name another file.
-    if (!ComposeText(path, sizeof path, directory, fileName, 0) ||
-        !ComposeText(entry, sizeof entry, kEntryStart, path, kLineEnd) || HoldsControlCharacter(path))
-        return false;
+    if (!ComposeText(path, sizeof path, directory, fileName, 0) || HoldsControlCharacter(path)) return false;
+    // The entry's buffer holds the entry of any path that fits.
+    ComposeText(entry, sizeof entry, kEntryStart, path, kLineEnd);
     if (!WorkPaths(wininitPath, newPath, asidePath)) return false;
     // What a run cut short left is put right first: the old text may be
     // aside, and the new file's name is about to be used.

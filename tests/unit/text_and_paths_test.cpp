@@ -183,6 +183,7 @@ TEST_F(LaunchCommandTest, ComposesDirectoryProgramBlankArgumentsQuotingAProgramW
         {dir253 + " d", "PROG.EXE", "x", ""},  // the quotes make it 256
         {dir255 + "ddd", "PROG.EXE", "", ""},  // 255 characters: no room for the blank
         {dir253 + " ddd", "PROG.EXE", "", ""},  // quoted, 255: no room for the closing quote
+        {dir253 + " dddd", "PROG.EXE", "", ""},  // 255, and 256 quoted
         {"C:\\VANT\\", "CONFIG.EXE", std::string(300, 'a'), ""},
         // Not a full path: the platform would search for the program.
         {"", "VCONFIG.EXE", "-cpl", ""},
