@@ -59,6 +59,11 @@ std::string Filler(size_t n) {
 std::vector<WininitCase> WininitCases() {
     const std::string e = kEntry;
     const std::string large = "[rename]\r\n" + Filler(3 * kBlock) + "[boot]\r\n";
+    // A first block of blanks after "x=", then a last line of ten blanks
+    // alone in the second block read: its end is the end of what was read,
+    // and the blanks before it in the block are no part of it.
+    const std::string firstBlock = "[boot]\r\nx=" + std::string(100, ' ') + "\r\n" + Filler(kBlock - 112);
+    const std::string blanksAtTheEnd = firstBlock + std::string(10, ' ');
     const std::string longLine = "; " + std::string(600, 'x') + "\r\n";
     const std::string blanks300(300, ' '), blanks246(246, ' ');
     return {
@@ -107,6 +112,8 @@ std::vector<WininitCase> WininitCases() {
         // More than one block of the new file: every block reaches the disk.
         {"larger than a block", true, large,
          "[rename]\r\n" + Filler(3 * kBlock) + e + "[boot]\r\n"},
+        {"blanks ending a file of more than one block", true, blanksAtTheEnd,
+         blanksAtTheEnd + "\r\n[rename]\r\n" + e},
         {"rename header ends the file", true, "[boot]\r\n[rename]", "[boot]\r\n[rename]\r\n" + e},
         {"rename header across the end of a piece", true, "[boot]\r\n" + std::string(250, '\t') + "[rename]\r\n",
          "[boot]\r\n" + std::string(250, '\t') + "[rename]\r\n" + e},
