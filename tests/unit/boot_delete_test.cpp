@@ -114,6 +114,10 @@ std::vector<WininitCase> WininitCases() {
          "[rename]\r\n" + Filler(3 * kBlock) + e + "[boot]\r\n"},
         {"blanks ending a file of more than one block", true, blanksAtTheEnd,
          blanksAtTheEnd + "\r\n[rename]\r\n" + e},
+        // What an earlier line left in the piece's buffer past the end of a
+        // short one is no part of it.
+        {"a header cut short by the end of the file", true, "[boot]\r\nxxxxxxame]\r\n  [ren",
+         "[boot]\r\nxxxxxxame]\r\n  [ren\r\n[rename]\r\n" + e},
         {"rename header ends the file", true, "[boot]\r\n[rename]", "[boot]\r\n[rename]\r\n" + e},
         {"rename header across the end of a piece", true, "[boot]\r\n" + std::string(250, '\t') + "[rename]\r\n",
          "[boot]\r\n" + std::string(250, '\t') + "[rename]\r\n" + e},
