@@ -299,6 +299,33 @@ TEST_F(BootDeleteTest, AbsentFileStaysAbsentWhenTheNewOneCannotBePutInPlace) {
     ExpectNothingHeld();
 }
 
+// What stands where the new file would be written and cannot be cleared
+// away (a directory, a read-only file left by someone else): nothing is
+// written, and nothing takes wininit.ini's name, nor its place.
+TEST_F(BootDeleteTest, WhatCannotBeClearedFromTheNewFilesPlaceIsNoNewFile) {
+    const char kNewFile[] = "C:\\WINDOWS\\wininit.vtn";
+    for (bool directory : {true, false}) {
+        for (bool exists : {false, true}) {
+            SCOPED_TRACE(std::string(directory ? "directory" : "read-only file") +
+                         (exists ? ", wininit.ini exists" : ", no wininit.ini"));
+            SimReset(SimulatedDrivesRoot());
+            if (directory) {
+                ASSERT_TRUE(SimCreateDirectory(kNewFile));
+            } else {
+                SimWriteFile(kNewFile, "[stale]\r\n");
+                SimSetAttributes(kNewFile, FILE_ATTRIBUTE_READONLY);
+            }
+            if (exists) SimWriteFile(kWininit, "[boot]\r\n");
+            EXPECT_FALSE(ScheduleDeleteAtBoot(kWininit, kSystemDir, kApplet));
+            if (exists)
+                EXPECT_EQ("[boot]\r\n", Wininit());
+            else
+                EXPECT_FALSE(SimExists(kWininit));
+            ExpectNothingHeld();
+        }
+    }
+}
+
 TEST_F(BootDeleteTest, ReadOnlyFileIsLeftAsItIs) {
     SimWriteFile(kWininit, "[rename]\r\n");
     SimSetAttributes(kWininit, FILE_ATTRIBUTE_READONLY);
