@@ -64,6 +64,10 @@ std::vector<WininitCase> WininitCases() {
     // and the blanks before it in the block are no part of it.
     const std::string firstBlock = "[boot]\r\nx=" + std::string(100, ' ') + "\r\n" + Filler(kBlock - 112);
     const std::string blanksAtTheEnd = firstBlock + std::string(10, ' ');
+    // A line of 300 bytes that begins 100 bytes before the end of the first
+    // block read and ends the file: the second, short block still fills
+    // pieces of at most 254 bytes.
+    const std::string acrossTheLastBlock = Filler(kBlock - 100) + ";" + std::string(299, 'l');
     const std::string longLine = "; " + std::string(600, 'x') + "\r\n";
     const std::string blanks300(300, ' '), blanks246(246, ' ');
     return {
@@ -118,6 +122,8 @@ std::vector<WininitCase> WininitCases() {
         // short one is no part of it.
         {"a header cut short by the end of the file", true, "[boot]\r\nxxxxxxame]\r\n  [ren",
          "[boot]\r\nxxxxxxame]\r\n  [ren\r\n[rename]\r\n" + e},
+        {"long line across the last block read", true, acrossTheLastBlock,
+         acrossTheLastBlock + "\r\n[rename]\r\n" + e},
         {"rename header ends the file", true, "[boot]\r\n[rename]", "[boot]\r\n[rename]\r\n" + e},
         {"rename header across the end of a piece", true, "[boot]\r\n" + std::string(250, '\t') + "[rename]\r\n",
          "[boot]\r\n" + std::string(250, '\t') + "[rename]\r\n" + e},

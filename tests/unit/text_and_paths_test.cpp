@@ -142,6 +142,20 @@ TEST(TextTest, EqualsIgnoringCase) {
     EXPECT_FALSE(EqualsIgnoringCase("-norename", "-norenamf"));
 }
 
+// A drive letter is a letter: the characters just beside A-Z and a-z are
+// none, and a path on them would be searched for.
+TEST(IsFullPathTest, DriveLettersAtTheirBoundsAndNetworkPaths) {
+    const struct {
+        const char* path;
+        int full;
+    } cases[] = {
+        {"A:\\x", 1}, {"Z:\\x", 1}, {"a:\\x", 1}, {"z:\\x", 1},   {"@:\\x", 0},       {"[:\\x", 0},
+        {"`:\\x", 0}, {"{:\\x", 0}, {"1:\\x", 0}, {"C:x", 0},     {"C\\x", 0},        {"\\\\s\\x", 1},
+        {"\\\\", 0},  {"\\\\\\s", 0}, {"\\s", 0},  {"", 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.full, IsFullPath(c.path)) << c.path;
+}
+
 class LaunchCommandTest : public MachineTest {};
 
 std::string SimUpperForTest(std::string text) {
