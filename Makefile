@@ -1,5 +1,5 @@
 # Thin wrapper over the CMake presets. See README.md.
-.PHONY: all bench deps demo fuzz test test-host test-win32 dist clean
+.PHONY: all bench coverage deps demo fuzz test test-host test-win32 dist clean
 
 all: dist
 
@@ -26,6 +26,12 @@ test-win32:
 FUZZ_SECONDS ?= 60
 fuzz: deps
 	tools/fuzz all $(FUZZ_SECONDS)
+
+# Line and branch coverage of the product's sources by every host test, never
+# part of test: a build of its own (preset coverage), the report on the
+# terminal and in build/coverage/index.html. See README.md.
+coverage: deps
+	tools/coverage
 
 # Benchmarks, never part of test: each operation beside the platform's own
 # on the host (simulation) and under Wine; results in build/bench/results/,

@@ -11,8 +11,8 @@ AppletSettingsRecord AppletSettings;
 // all the same.
 static void ReadSettings(HINSTANCE instance) {
     AppletSettingsRecord& s = AppletSettings;
-    s.KeyPath[0] = 0;  // a missing string may leave the buffer untouched
-    LoadStringA(instance, IDS_SETTINGS_KEY, s.KeyPath, sizeof s.KeyPath);
+    // A load that fails leaves no string in the buffer.
+    if (!LoadStringA(instance, IDS_SETTINGS_KEY, s.KeyPath, sizeof s.KeyPath)) s.KeyPath[0] = 0;
     RegReadString(s.KeyPath, "InstallLocation", s.InstallLocation, sizeof s.InstallLocation);
     RegReadString(s.KeyPath, "FileName", s.FileName, sizeof s.FileName);
     RegReadString(s.KeyPath, "Switch", s.Switch, sizeof s.Switch);

@@ -42,12 +42,10 @@ static LONG NewInquire(LPARAM index, NEWCPLINFOA* info) {
     info->lData = 0;
     info->hIcon = LoadIconA(resources, MAKEINTRESOURCEA(LOWORD(entry->IconId)));
     info->szHelpFile[0] = 0;
-    // A missing string may leave the buffer untouched: empty first. The
+    // A load that fails leaves no string in the field: empty then. The
     // load cuts a longer text to the field, terminator included.
-    info->szName[0] = 0;
-    LoadStringA(resources, entry->NameId, info->szName, sizeof info->szName);
-    info->szInfo[0] = 0;
-    LoadStringA(resources, entry->DescriptionId, info->szInfo, sizeof info->szInfo);
+    if (!LoadStringA(resources, entry->NameId, info->szName, sizeof info->szName)) info->szName[0] = 0;
+    if (!LoadStringA(resources, entry->DescriptionId, info->szInfo, sizeof info->szInfo)) info->szInfo[0] = 0;
     return 0;
 }
 

@@ -24,9 +24,10 @@ int LaunchCommand(const char* directory, const char* program, const char* argume
     // a setting or path read from the platform: no file has that name.
     if (!IsFullPath(commandLine) || HoldsCharacter(commandLine, '"') || HoldsCharacter(commandLine, '?')) return 0;
     int quoted = HoldsCharacter(commandLine, ' ') || HoldsCharacter(commandLine, '\t');
-    int fits = ComposeText(commandLine, sizeof commandLine, quoted ? "\"" : "", directory, program);
-    fits = AppendText(commandLine, sizeof commandLine, quoted ? "\" " : " ") && fits;
-    fits = AppendText(commandLine, sizeof commandLine, arguments) && fits;
-    if (!fits) return 0;
+    // A part that does not fit ends it: the line is not started.
+    if (!ComposeText(commandLine, sizeof commandLine, quoted ? "\"" : "", directory, program) ||
+        !AppendText(commandLine, sizeof commandLine, quoted ? "\" " : " ") ||
+        !AppendText(commandLine, sizeof commandLine, arguments))
+        return 0;
     return WinExec(commandLine, SW_SHOW) > 31;
 }

@@ -61,7 +61,9 @@ static char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 
 // Compares the characters at a and b; *length is the bytes of the one at a.
 static int SameCharacter(const char* a, const char* b, size_t* length) {
     *length = (size_t)(NextCharacter(a) - a);
-    if (*length == 2) return a[0] == b[0] && a[1] == b[1] && NextCharacter(b) == b + 2;
+    // b's first byte is then the same lead byte and its second the same
+    // trail byte: b's character is the same two bytes.
+    if (*length == 2) return a[0] == b[0] && a[1] == b[1];
     if (*a && IsDBCSLeadByte((BYTE)*b) && b[1]) return 0;
     return UpperAscii(*a) == UpperAscii(*b);
 }

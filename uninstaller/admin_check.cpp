@@ -28,8 +28,11 @@ static HANDLE OpenCallerToken() {
 static BOOL AccessGranted(HANDLE token, AdminCheckRecords* records) {
     SID_IDENTIFIER_AUTHORITY ntAuthority = {SECURITY_NT_AUTHORITY};
     if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0,
-                                  0, 0, 0, &records->administrators))
+                                  0, 0, 0, &records->administrators)) {
+        // Undefined after a failure: nothing to free.
+        records->administrators = 0;
         return FALSE;
+    }
     PSID administrators = records->administrators;
 
     records->descriptor = LocalAlloc(LPTR, SECURITY_DESCRIPTOR_MIN_LENGTH);

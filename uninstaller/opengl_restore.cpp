@@ -55,9 +55,10 @@ static void DeleteProductOpenGLFiles() {
 int RestoreSystemOpenGL() {
     const UninstallPathsRecord& paths = UninstallPaths;
     char library[PATH_BUFFER_SIZE], backup[PATH_BUFFER_SIZE], staged[PATH_BUFFER_SIZE];
-    if (!JoinPath(library, paths.SystemDir, kOpenGLLibrary) || !JoinPath(backup, paths.InstallDir, kOpenGLBackup) ||
-        !JoinPath(staged, paths.SystemDir, kStagedLibrary))
+    if (!JoinPath(library, paths.SystemDir, kOpenGLLibrary) || !JoinPath(backup, paths.InstallDir, kOpenGLBackup))
         return 0;
+    // Shorter than the library's name: it fits when that one does.
+    JoinPath(staged, paths.SystemDir, kStagedLibrary);
     DeleteFileA(staged);  // left by a run cut short
 
     int libraryExists = FileExists(paths.SystemDir, kOpenGLLibrary);

@@ -95,6 +95,15 @@ bool SimFailHere(const char* op, const char* subject) {
     return fail;
 }
 
+// The bytes look like a path, so that a caller that takes them for one
+// goes on with a wrong directory instead of stopping at an empty one.
+void SimSpoil(void* buffer, size_t size) {
+    static const char kPattern[] = "Z:\\SPOILT\\";
+    if (!buffer) return;
+    char* bytes = (char*)buffer;
+    for (size_t i = 0; i < size; ++i) bytes[i] = kPattern[i % (sizeof kPattern - 1)];
+}
+
 void SimFailuresReset() {
     stopAt = -1;
     stopped = false;

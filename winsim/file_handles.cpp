@@ -27,6 +27,7 @@ uintptr_t nextHandle = 0x5000;
 HANDLE const kStandardOutput = (HANDLE)(uintptr_t)0x4F00;
 long long diskSpace = -1;
 std::string standardOutput;
+SimStandardOutputKind standardOutputKind = SimOutputWhole;
 
 void Misuse(const char* what) {
     fprintf(stderr, "simulated platform: %s\n", what);
@@ -71,7 +72,10 @@ void SimFileHandlesReset() {
     while (!files.empty()) Release(files.begin());
     diskSpace = -1;
     standardOutput.clear();
+    standardOutputKind = SimOutputWhole;
 }
+
+void SimSetStandardOutput(SimStandardOutputKind kind) { standardOutputKind = kind; }
 
 // For CloseHandle: whether handle is a file handle, and its file.
 bool SimFileHandleKey(HANDLE handle, std::string* key) {
@@ -145,12 +149,17 @@ BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read, v
     OpenFile* open = Known(handle);
     if (!read || overlapped) Misuse("ReadFile without a count, or overlapped");
     *read = 0;
-    if (SimFailHere("ReadFile", open ? open->key : std::string())) return FALSE;
+    if (SimFailHere("ReadFile", open ? open->key : std::string())) {
+        SimSpoil(buffer, toRead);
+        return FALSE;
+    }
     if (!open) {
+        SimSpoil(buffer, toRead);
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     if (!(open->access & GENERIC_READ)) {
+        SimSpoil(buffer, toRead);
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
@@ -158,6 +167,7 @@ BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read, v
     while (done < toRead) {
         ssize_t got = ::read(open->fd, (char*)buffer + done, toRead - done);
         if (got < 0) {
+            SimSpoil((char*)buffer + done, toRead - done);
             SetLastError(ERROR_ACCESS_DENIED);
             return FALSE;
         }
@@ -174,8 +184,9 @@ BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD toWrite, LPDWORD writ
     *written = 0;
     if (SimFailHere("WriteFile", open ? open->key : std::string())) return FALSE;
     if (handle == kStandardOutput) {
-        standardOutput.append((const char*)buffer, toWrite);
-        *written = toWrite;
+        DWORD taken = standardOutputKind == SimOutputShort && toWrite > 0 ? toWrite - 1 : toWrite;
+        standardOutput.append((const char*)buffer, taken);
+        *written = taken;
         return TRUE;
     }
     if (!open) {
@@ -231,7 +242,7 @@ HANDLE WINAPI GetStdHandle(DWORD which) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
-    return kStandardOutput;
+    return standardOutputKind == SimOutputNone ? nullptr : kStandardOutput;
 }
 
 }  // extern "C"

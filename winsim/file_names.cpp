@@ -71,7 +71,10 @@ BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to) {
 // With unique 0 a number whose name is free is chosen and the file created
 // empty, reserving the name, as on the platform.
 UINT WINAPI GetTempFileNameA(LPCSTR directory, LPCSTR prefix, UINT unique, LPSTR tempFile) {
-    if (SimFailHere("GetTempFileNameA", directory)) return 0;
+    if (SimFailHere("GetTempFileNameA", directory)) {
+        SimSpoil(tempFile, MAX_PATH);
+        return 0;
+    }
     if (!directory || !prefix || !tempFile) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;

@@ -465,7 +465,10 @@ BOOL WINAPI MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
 }
 
 HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA found) {
-    if (SimFailHere("FindFirstFileA", pattern)) return INVALID_HANDLE_VALUE;
+    if (SimFailHere("FindFirstFileA", pattern)) {
+        SimSpoil(found, sizeof *found);
+        return INVALID_HANDLE_VALUE;
+    }
     std::string text = pattern ? pattern : "";
     size_t slash = SimLastSeparator(text);
     std::string dirPart = slash == std::string::npos ? "" : text.substr(0, slash + 1);
@@ -473,6 +476,7 @@ HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA found) {
     SimPath dir;
     if (namePattern.empty() || !SimResolve(dirPart.empty() ? "." : dirPart.c_str(), &dir) ||
         !HostIsDir(dir.host)) {
+        SimSpoil(found, sizeof *found);
         SetLastError(namePattern.empty() ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
@@ -510,6 +514,7 @@ HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA found) {
     }
     if (listing) closedir(listing);
     if (search->entries.empty()) {
+        SimSpoil(found, sizeof *found);
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
@@ -523,12 +528,17 @@ HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA found) {
 BOOL WINAPI FindNextFileA(HANDLE handle, LPWIN32_FIND_DATAA found) {
     auto it = searches.find(handle);
     if (it == searches.end()) {
+        SimSpoil(found, sizeof *found);
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    if (SimFailHere("FindNextFileA", it->second->pattern)) return FALSE;
+    if (SimFailHere("FindNextFileA", it->second->pattern)) {
+        SimSpoil(found, sizeof *found);
+        return FALSE;
+    }
     Search& search = *it->second;
     if (search.next >= search.entries.size()) {
+        SimSpoil(found, sizeof *found);
         SetLastError(ERROR_NO_MORE_FILES);
         return FALSE;
     }

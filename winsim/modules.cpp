@@ -110,17 +110,25 @@ BOOL WINAPI FreeLibrary(HMODULE handle) {
 }
 
 // Truncates to size - 1 characters and terminates, as the platform does. A
-// string that is not there leaves the buffer as it was: the least
+// string that is not there leaves no string in the buffer: the least
 // forgiving form.
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size) {
-    if (SimFailHere("LoadStringA", std::to_string(id & 0xFFFF))) return 0;
+    size_t room = buffer && size > 0 ? (size_t)size : 0;
+    if (SimFailHere("LoadStringA", std::to_string(id & 0xFFFF))) {
+        SimSpoil(buffer, room);
+        return 0;
+    }
     Module* module = Present(instance);
     if (!module) {
+        SimSpoil(buffer, room);
         SetLastError(ERROR_MOD_NOT_FOUND);
         return 0;
     }
     auto found = module->strings.find(id & 0xFFFF);
-    if (found == module->strings.end() || !buffer || size <= 0) return 0;
+    if (found == module->strings.end() || !buffer || size <= 0) {
+        SimSpoil(buffer, room);
+        return 0;
+    }
     size_t length = found->second.size();
     if (length > (size_t)size - 1) length = (size_t)size - 1;
     memcpy(buffer, found->second.data(), length);

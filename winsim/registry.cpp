@@ -123,7 +123,8 @@ void MarkDeleted(Key& key) {
 
 LSTATUS Open(const char* op, HKEY parent, LPCSTR subKey, PHKEY result) {
     if (!result) return ERROR_INVALID_PARAMETER;
-    *result = nullptr;
+    // A failed open leaves no handle to close: arbitrary bytes instead.
+    SimSpoil(result, sizeof *result);
     if (SimFailHere(op, subKey)) return (LSTATUS)GetLastError();
     std::shared_ptr<Key> key = FromHandle(parent);
     if (!key) return ERROR_INVALID_HANDLE;
@@ -207,6 +208,7 @@ LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHKEY resul
 }
 
 LSTATUS WINAPI RegCreateKeyA(HKEY parent, LPCSTR subKey, PHKEY result) {
+    SimSpoil(result, sizeof *result);
     if (SimFailHere("RegCreateKeyA", subKey)) return (LSTATUS)GetLastError();
     std::shared_ptr<Key> key = FromHandle(parent);
     if (!key) return ERROR_INVALID_HANDLE;
@@ -220,13 +222,20 @@ LSTATUS WINAPI RegCloseKey(HKEY key) {
     return handles.erase((uintptr_t)key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
+// A query that fails leaves arbitrary bytes in the type and the data.
+static LSTATUS QueryFailed(LSTATUS status, LPDWORD type, LPBYTE data, LPDWORD size) {
+    SimSpoil(type, sizeof *type);
+    if (size) SimSpoil(data, *size);
+    return status;
+}
+
 LSTATUS WINAPI RegQueryValueExA(HKEY handle, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
-    if (SimFailHere("RegQueryValueExA", name)) return (LSTATUS)GetLastError();
+    if (SimFailHere("RegQueryValueExA", name)) return QueryFailed((LSTATUS)GetLastError(), type, data, size);
     std::shared_ptr<Key> key = FromHandle(handle);
-    if (!key) return ERROR_INVALID_HANDLE;
-    if (key->deleted) return ERROR_KEY_DELETED;
+    if (!key) return QueryFailed(ERROR_INVALID_HANDLE, type, data, size);
+    if (key->deleted) return QueryFailed(ERROR_KEY_DELETED, type, data, size);
     Value* value = FindValue(*key, name);
-    if (!value) return ERROR_FILE_NOT_FOUND;
+    if (!value) return QueryFailed(ERROR_FILE_NOT_FOUND, type, data, size);
     if (type) *type = value->type;
     if (data) {
         if (!size) return ERROR_INVALID_PARAMETER;
@@ -253,19 +262,25 @@ LSTATUS WINAPI RegSetValueExA(HKEY handle, LPCSTR name, DWORD, DWORD type, const
 
 LSTATUS WINAPI RegEnumValueA(HKEY handle, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD, LPDWORD type,
                              LPBYTE data, LPDWORD dataSize) {
-    if (SimFailHere("RegEnumValueA")) return (LSTATUS)GetLastError();
+    // Whatever fails leaves arbitrary bytes in the name and the data.
+    auto failed = [&](LSTATUS status) {
+        if (nameSize) SimSpoil(name, *nameSize);
+        if (dataSize) SimSpoil(data, *dataSize);
+        return status;
+    };
+    if (SimFailHere("RegEnumValueA")) return failed((LSTATUS)GetLastError());
     std::shared_ptr<Key> key = FromHandle(handle);
-    if (!key) return ERROR_INVALID_HANDLE;
-    if (key->deleted) return ERROR_KEY_DELETED;
-    if (index >= key->values.size()) return ERROR_NO_MORE_ITEMS;
+    if (!key) return failed(ERROR_INVALID_HANDLE);
+    if (key->deleted) return failed(ERROR_KEY_DELETED);
+    if (index >= key->values.size()) return failed(ERROR_NO_MORE_ITEMS);
     const Value& value = key->values[index];
-    if (!name || !nameSize) return ERROR_INVALID_PARAMETER;
-    if (value.name.size() + 1 > *nameSize) return ERROR_MORE_DATA;
+    if (!name || !nameSize) return failed(ERROR_INVALID_PARAMETER);
+    if (value.name.size() + 1 > *nameSize) return failed(ERROR_MORE_DATA);
     memcpy(name, value.name.c_str(), value.name.size() + 1);
     *nameSize = (DWORD)value.name.size();
     if (type) *type = value.type;
     if (data) {
-        if (!dataSize || *dataSize < value.data.size()) return ERROR_MORE_DATA;
+        if (!dataSize || *dataSize < value.data.size()) return failed(ERROR_MORE_DATA);
         memcpy(data, value.data.data(), value.data.size());
     }
     if (dataSize) *dataSize = (DWORD)value.data.size();
@@ -273,13 +288,18 @@ LSTATUS WINAPI RegEnumValueA(HKEY handle, DWORD index, LPSTR name, LPDWORD nameS
 }
 
 LSTATUS WINAPI RegEnumKeyA(HKEY handle, DWORD index, LPSTR name, DWORD nameSize) {
-    if (SimFailHere("RegEnumKeyA")) return (LSTATUS)GetLastError();
+    // Whatever fails leaves arbitrary bytes in the name.
+    auto failed = [&](LSTATUS status) {
+        SimSpoil(name, nameSize);
+        return status;
+    };
+    if (SimFailHere("RegEnumKeyA")) return failed((LSTATUS)GetLastError());
     std::shared_ptr<Key> key = FromHandle(handle);
-    if (!key) return ERROR_INVALID_HANDLE;
-    if (key->deleted) return ERROR_KEY_DELETED;
-    if (index >= key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
+    if (!key) return failed(ERROR_INVALID_HANDLE);
+    if (key->deleted) return failed(ERROR_KEY_DELETED);
+    if (index >= key->subkeys.size()) return failed(ERROR_NO_MORE_ITEMS);
     const std::string& found = key->subkeys[index]->name;
-    if (!name || found.size() + 1 > nameSize) return ERROR_MORE_DATA;
+    if (!name || found.size() + 1 > nameSize) return failed(ERROR_MORE_DATA);
     memcpy(name, found.c_str(), found.size() + 1);
     return ERROR_SUCCESS;
 }

@@ -215,7 +215,10 @@ BOOL WINAPI RevertToSelf(void) {
     return TRUE;
 }
 
+// The calls below that fail leave arbitrary bytes where their handle or
+// identifier would have gone.
 BOOL WINAPI OpenThreadToken(HANDLE thread, DWORD access, BOOL, PHANDLE token) {
+    SimSpoil(token, token ? sizeof *token : 0);
     if (SimFailHere("OpenThreadToken")) return FALSE;
     if (!token || thread != kCurrentThread) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -230,6 +233,7 @@ BOOL WINAPI OpenThreadToken(HANDLE thread, DWORD access, BOOL, PHANDLE token) {
 }
 
 BOOL WINAPI OpenProcessToken(HANDLE process, DWORD access, PHANDLE token) {
+    SimSpoil(token, token ? sizeof *token : 0);
     if (SimFailHere("OpenProcessToken")) return FALSE;
     if (!token || process != kCurrentProcess) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -242,6 +246,7 @@ BOOL WINAPI OpenProcessToken(HANDLE process, DWORD access, PHANDLE token) {
 BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY authority, BYTE count, DWORD sub0, DWORD sub1,
                                      DWORD sub2, DWORD sub3, DWORD sub4, DWORD sub5, DWORD sub6, DWORD sub7,
                                      PSID* sid) {
+    SimSpoil(sid, sid ? sizeof *sid : 0);
     if (SimFailHere("AllocateAndInitializeSid")) return FALSE;
     if (!authority || !sid || count > 8) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -383,6 +388,8 @@ BOOL WINAPI IsValidSecurityDescriptor(PSECURITY_DESCRIPTOR descriptor) {
 // query, and the descriptor must name an owner and a group.
 BOOL WINAPI AccessCheck(PSECURITY_DESCRIPTOR descriptor, HANDLE token, DWORD desired, PGENERIC_MAPPING mapping,
                         PPRIVILEGE_SET privileges, LPDWORD privilegesLength, LPDWORD granted, LPBOOL status) {
+    SimSpoil(granted, granted ? sizeof *granted : 0);
+    SimSpoil(status, status ? sizeof *status : 0);
     if (SimFailHere("AccessCheck")) return FALSE;
     auto held = tokens.find(token);
     if (held == tokens.end()) {

@@ -90,6 +90,12 @@ int SimHeapBlocks();       // HeapAlloc blocks not yet freed
 void SimSetDiskSpace(long long bytes);
 // What WriteFile wrote to GetStdHandle(STD_OUTPUT_HANDLE).
 const std::string& SimStandardOutput();
+// The standard output the process was given: whole (as after SimReset),
+// none (GetStdHandle answers 0, as for a windowed program started without
+// one), or short: each write takes a byte less than asked and succeeds, as
+// a pipe may.
+enum SimStandardOutputKind { SimOutputWhole, SimOutputNone, SimOutputShort };
+void SimSetStandardOutput(SimStandardOutputKind kind);
 
 // Security (NT): the user whose tokens the process, and the thread while it
 // impersonates, carry. AccessCheck accepts only the thread's (impersonation)

@@ -14,6 +14,10 @@
 // failure hits it; if so the last error is set to the injected error.
 bool SimFailHere(const char* op, const char* subject = nullptr);
 bool SimFailHere(const char* op, const std::string& subject);
+// What a failing call leaves in an output buffer: the platform promises
+// nothing, so the simulation hands back arbitrary non-zero bytes (no
+// string, no lucky terminator) for code that reads it regardless.
+void SimSpoil(void* buffer, size_t size);
 
 // Upper-cases ASCII letters, character by character in the code page: the
 // platform's names compare case-insensitively, and a trail byte is no letter.

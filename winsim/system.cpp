@@ -34,7 +34,10 @@ const DWORD kVersionNT = 0x05650004;  // 4.0 build 1381
 // Copies text as the directory queries do: the length without the
 // terminator when it fits, else the size needed with the terminator.
 UINT CopyOut(const std::string& text, LPSTR buffer, UINT size) {
-    if (text.size() + 1 > size) return (UINT)text.size() + 1;
+    if (text.size() + 1 > size) {
+        SimSpoil(buffer, size);
+        return (UINT)text.size() + 1;
+    }
     memcpy(buffer, text.c_str(), text.size() + 1);
     return (UINT)text.size();
 }
@@ -139,22 +142,32 @@ int SimExitCode() { return state.exitCode; }
 extern "C" {
 
 UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size) {
-    if (SimFailHere("GetWindowsDirectoryA")) return 0;
+    if (SimFailHere("GetWindowsDirectoryA")) {
+        SimSpoil(buffer, size);
+        return 0;
+    }
     return CopyOut(state.windowsDir, buffer, size);
 }
 
 UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size) {
-    if (SimFailHere("GetSystemDirectoryA")) return 0;
+    if (SimFailHere("GetSystemDirectoryA")) {
+        SimSpoil(buffer, size);
+        return 0;
+    }
     return CopyOut(state.systemDir, buffer, size);
 }
 
 // As on NT 5 and later, the least forgiving form: a path that does not fit
 // is cut to the buffer's size without a terminator.
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
-    if (SimFailHere("GetModuleFileNameA")) return 0;
+    if (SimFailHere("GetModuleFileNameA")) {
+        SimSpoil(buffer, size);
+        return 0;
+    }
     if (!module) module = &mainModule;
     auto found = state.modules.find(module);
     if (found == state.modules.end()) {
+        SimSpoil(buffer, size);
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
     }
@@ -192,13 +205,20 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
 }
 
 DWORD WINAPI GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size) {
-    if (SimFailHere("GetShortPathNameA", longPath)) return 0;
+    if (SimFailHere("GetShortPathNameA", longPath)) {
+        SimSpoil(shortPath, size);
+        return 0;
+    }
     if (!SimExists(longPath)) {
+        SimSpoil(shortPath, size);
         SetLastError(ERROR_FILE_NOT_FOUND);
         return 0;
     }
     std::string result = MapPrefix(longPath, true);
-    if (result.size() + 1 > size) return (DWORD)result.size() + 1;
+    if (result.size() + 1 > size) {
+        SimSpoil(shortPath, size);
+        return (DWORD)result.size() + 1;
+    }
     memcpy(shortPath, result.c_str(), result.size() + 1);
     return (DWORD)result.size();
 }

@@ -46,8 +46,28 @@ struct WininitCase {
 
 void PrintTo(const WininitCase& c, std::ostream* out) { *out << c.name; }
 
+// The new file goes to the disk in blocks of 16 KiB.
+const size_t kBlock = 16384;
+
+// Comment lines of exactly n bytes in all (n >= 3), none longer than a piece.
+std::string Filler(size_t n) {
+    std::string text;
+    for (; n >= 160; n -= 80) text += ";" + std::string(77, 'f') + "\r\n";
+    return text + ";" + std::string(n - 3, 'f') + "\r\n";
+}
+
 std::vector<WininitCase> WininitCases() {
     const std::string e = kEntry;
+    const std::string large = "[rename]\r\n" + Filler(3 * kBlock) + "[boot]\r\n";
+    // A first block of blanks after "x=", then a last line of ten blanks
+    // alone in the second block read: its end is the end of what was read,
+    // and the blanks before it in the block are no part of it.
+    const std::string firstBlock = "[boot]\r\nx=" + std::string(100, ' ') + "\r\n" + Filler(kBlock - 112);
+    const std::string blanksAtTheEnd = firstBlock + std::string(10, ' ');
+    // A line of 300 bytes that begins 100 bytes before the end of the first
+    // block read and ends the file: the second, short block still fills
+    // pieces of at most 254 bytes.
+    const std::string acrossTheLastBlock = Filler(kBlock - 100) + ";" + std::string(299, 'l');
     const std::string longLine = "; " + std::string(600, 'x') + "\r\n";
     const std::string blanks300(300, ' '), blanks246(246, ' ');
     return {
@@ -93,6 +113,18 @@ std::vector<WininitCase> WininitCases() {
          "[rename]\r\nNUL=a\r\n" + blanks246.substr(1) + "\r\n" + e},
         {"rename header after more blanks than a piece holds", true, "[boot]\r\n" + blanks300 + "[rename]\r\nNUL=a\r\n",
          "[boot]\r\n" + blanks300 + "[rename]\r\nNUL=a\r\n" + e},
+        // More than one block of the new file: every block reaches the disk.
+        {"larger than a block", true, large,
+         "[rename]\r\n" + Filler(3 * kBlock) + e + "[boot]\r\n"},
+        {"blanks ending a file of more than one block", true, blanksAtTheEnd,
+         blanksAtTheEnd + "\r\n[rename]\r\n" + e},
+        // What an earlier line left in the piece's buffer past the end of a
+        // short one is no part of it.
+        {"a header cut short by the end of the file", true, "[boot]\r\nxxxxxxame]\r\n  [ren",
+         "[boot]\r\nxxxxxxame]\r\n  [ren\r\n[rename]\r\n" + e},
+        {"long line across the last block read", true, acrossTheLastBlock,
+         acrossTheLastBlock + "\r\n[rename]\r\n" + e},
+        {"rename header ends the file", true, "[boot]\r\n[rename]", "[boot]\r\n[rename]\r\n" + e},
         {"rename header across the end of a piece", true, "[boot]\r\n" + std::string(250, '\t') + "[rename]\r\n",
          "[boot]\r\n" + std::string(250, '\t') + "[rename]\r\n" + e},
     };
@@ -182,6 +214,47 @@ TEST_P(WininitFailureTest, OldFileStaysWholeAndNoTemporaryFileIsLeft) {
     ExpectNothingHeld();
 }
 
+// A write fails only where a block of the new file is full and goes to the
+// disk; each row puts that place in another of the writes of the new text
+// (the entry, the line end or header added, the Ctrl-Z and what follows
+// it). Wherever it falls, the old file stays whole.
+struct BlockFailureCase {
+    const char* name;
+    std::string before;
+    const char* op;
+    int occurrence;
+};
+
+TEST_F(BootDeleteTest, FailureWhereABlockFillsLeavesTheOldFileWhole) {
+    const size_t e = kEntry.size();
+    const std::string rename = "[rename]\r\n", tail(2 * kBlock, 'r');
+    const BlockFailureCase cases[] = {
+        {"entry before the next section", rename + Filler(kBlock - 12) + "[boot]\r\n", "WriteFile", 1},
+        {"line end after a last line without one", Filler(kBlock - 6) + ";last", "WriteFile", 1},
+        {"section header added", Filler(kBlock - 4), "WriteFile", 1},
+        {"line end of the section header", Filler(kBlock - 9), "WriteFile", 1},
+        {"entry at the end", rename + Filler(kBlock - 12), "WriteFile", 1},
+        {"the ctrl-z", rename + Filler(kBlock - 10 - e) + "\x1a" + "rest", "WriteFile", 1},
+        {"what follows the ctrl-z", rename + Filler(kBlock - 11 - e) + "\x1a" + "rest", "WriteFile", 1},
+        {"text after the ctrl-z past the first block read", rename + ";a\r\n\x1a" + tail, "WriteFile", 2},
+        {"read of the text after the ctrl-z", rename + ";a\r\n\x1a" + tail, "ReadFile", 2},
+    };
+    for (const BlockFailureCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimReset(SimulatedDrivesRoot());
+        SimWriteFile(kWininit, c.before);
+        SimFailCall(c.op, ERROR_ACCESS_DENIED, c.occurrence);
+        EXPECT_FALSE(ScheduleDeleteAtBoot(kWininit, kSystemDir, kApplet));
+        EXPECT_TRUE(c.before == Wininit()) << "wininit.ini changed";
+        ExpectNoTemporaryFiles(true);
+        ExpectNothingHeld();
+        // Without the failure the same file takes the entry.
+        SimClearFailures();
+        EXPECT_TRUE(ScheduleDeleteAtBoot(kWininit, kSystemDir, kApplet));
+        EXPECT_NE(std::string::npos, Wininit().find(kEntry));
+    }
+}
+
 // What a replacement cut short leaves beside wininit.ini (the new file
 // while written, the old one moved aside) is put right before the entry is
 // made: the old text is never lost and no file of the replacement stays.
@@ -232,12 +305,55 @@ TEST_F(BootDeleteTest, AbsentFileStaysAbsentWhenTheNewOneCannotBePutInPlace) {
     ExpectNothingHeld();
 }
 
+// What stands where the new file would be written and cannot be cleared
+// away (a directory, a read-only file left by someone else): nothing is
+// written, and nothing takes wininit.ini's name, nor its place.
+TEST_F(BootDeleteTest, WhatCannotBeClearedFromTheNewFilesPlaceIsNoNewFile) {
+    const char kNewFile[] = "C:\\WINDOWS\\wininit.vtn";
+    for (bool directory : {true, false}) {
+        for (bool exists : {false, true}) {
+            SCOPED_TRACE(std::string(directory ? "directory" : "read-only file") +
+                         (exists ? ", wininit.ini exists" : ", no wininit.ini"));
+            SimReset(SimulatedDrivesRoot());
+            if (directory) {
+                ASSERT_TRUE(SimCreateDirectory(kNewFile));
+            } else {
+                SimWriteFile(kNewFile, "[stale]\r\n");
+                SimSetAttributes(kNewFile, FILE_ATTRIBUTE_READONLY);
+            }
+            if (exists) SimWriteFile(kWininit, "[boot]\r\n");
+            EXPECT_FALSE(ScheduleDeleteAtBoot(kWininit, kSystemDir, kApplet));
+            if (exists)
+                EXPECT_EQ("[boot]\r\n", Wininit());
+            else
+                EXPECT_FALSE(SimExists(kWininit));
+            ExpectNothingHeld();
+        }
+    }
+}
+
 TEST_F(BootDeleteTest, ReadOnlyFileIsLeftAsItIs) {
     SimWriteFile(kWininit, "[rename]\r\n");
     SimSetAttributes(kWininit, FILE_ATTRIBUTE_READONLY);
     EXPECT_FALSE(ScheduleDeleteAtBoot(kWininit, kSystemDir, kApplet));
     EXPECT_EQ("[rename]\r\n", Wininit());
     ExpectNoTemporaryFiles(true);
+}
+
+// Without a directory of its own, or with one too long for the names of the
+// replacement's files, wininit.ini is not touched, nor anything beside it.
+TEST_F(BootDeleteTest, WininitPathWithoutRoomForTheReplacementIsLeftAlone) {
+    const std::string longDirectory = "C:\\" + std::string(245, 'w');
+    const std::string paths[] = {"wininit.ini", longDirectory + "\\wininit.ini",
+                                 longDirectory + std::string(20, 'w') + "\\wininit.ini"};
+    const Names drive = SimListTree("C:\\");
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        EXPECT_FALSE(ScheduleDeleteAtBoot(path.c_str(), kSystemDir, kApplet));
+        RecoverWininit(path.c_str());
+        EXPECT_EQ(drive, SimListTree("C:\\"));
+        ExpectNothingHeld();
+    }
 }
 
 // A path cut to fit its buffer could name another file: nothing is written.

@@ -227,6 +227,83 @@ TEST_F(CrtTest, SeekThatCannotWriteTheBufferFails) {
     EXPECT_EQ("", Content(kFile));
 }
 
+// Requests of nothing are no error and no end; requests of more than 4 GiB,
+// which no single platform call can carry, are errors. Neither touches the
+// file.
+TEST_F(CrtTest, RequestsOfNothingOrOfMoreThanFourGiBMoveNoByte) {
+    struct Request {
+        size_t size, count;
+        bool error;
+    };
+    const Request requests[] = {{0, 5, false}, {1, 0, false}, {0x10000, 0x10000, true}, {2, 0x80000000u, true}};
+    static char bytes[8];
+    for (const Request& r : requests) {
+        SCOPED_TRACE(std::to_string(r.size) + " x " + std::to_string(r.count));
+        SimWriteFile(kFile, "0123456789");
+        KitFile* reading = KitOpen(kFile, KIT_OPEN_READ);
+        ASSERT_NE(nullptr, reading);
+        EXPECT_EQ(0u, KitRead(bytes, r.size, r.count, reading));
+        EXPECT_EQ(r.error, KitError(reading) != 0);
+        EXPECT_FALSE(KitEof(reading));
+        EXPECT_EQ(0, KitTell(reading));
+        EXPECT_EQ(0, KitClose(reading));
+        KitFile* writing = KitOpen(kFile, KIT_OPEN_WRITE);
+        ASSERT_NE(nullptr, writing);
+        EXPECT_EQ(0u, KitWrite(bytes, r.size, r.count, writing));
+        EXPECT_EQ(r.error, KitError(writing) != 0);
+        EXPECT_EQ(0, KitClose(writing));
+        EXPECT_EQ("", Content(kFile));
+    }
+}
+
+// A write that does not fit beside the buffered bytes sends them first;
+// what is shorter than the buffer then waits in it.
+TEST_F(CrtTest, BufferedBytesGoFirstAndAShortWriteWaitsBehindThem) {
+    const std::string a(3000, 'a'), b(3000, 'b');
+    KitFile* file = KitOpen(kFile, KIT_OPEN_WRITE);
+    ASSERT_NE(nullptr, file);
+    EXPECT_EQ(a.size(), KitWrite(a.data(), 1, a.size(), file));
+    EXPECT_EQ(b.size(), KitWrite(b.data(), 1, b.size(), file));
+    EXPECT_EQ(a, Content(kFile));
+    EXPECT_EQ(6000, KitTell(file));
+    EXPECT_EQ(0, KitClose(file));
+    EXPECT_EQ(a + b, Content(kFile));
+}
+
+// Buffered bytes that cannot be written fail the write that needed their
+// room, and the switch to unbuffered writes.
+TEST_F(CrtTest, BufferedBytesThatCannotBeWrittenFailWhatWaitsForThem) {
+    const std::string more(4090, 'm');
+    for (int unbuffer = 0; unbuffer < 2; ++unbuffer) {
+        SCOPED_TRACE(unbuffer ? "unbuffering" : "a write that does not fit");
+        KitFile* file = KitOpen(kFile, KIT_OPEN_WRITE);
+        ASSERT_NE(nullptr, file);
+        EXPECT_EQ(10u, KitWrite("0123456789", 1, 10, file));
+        SimFailCall("WriteFile", ERROR_DISK_FULL, 1);
+        if (unbuffer)
+            EXPECT_EQ(-1, KitSetUnbuffered(file));
+        else
+            EXPECT_EQ(0u, KitWrite(more.data(), 1, more.size(), file));
+        EXPECT_TRUE(KitError(file));
+        EXPECT_EQ(0, KitClose(file));
+        EXPECT_EQ("", Content(kFile));
+    }
+}
+
+// A position past what a long holds, buffered bytes included, is no
+// position.
+TEST_F(CrtTest, PositionThatALongCannotHoldIsAFailure) {
+    KitFile* file = KitOpen(kFile, KIT_OPEN_WRITE);
+    ASSERT_NE(nullptr, file);
+    EXPECT_EQ(0, KitSeek(file, 0x7FFFFFFF, FILE_BEGIN));
+    EXPECT_EQ(0x7FFFFFFFL, KitTell(file));
+    EXPECT_EQ(1u, KitWrite("x", 1, 1, file));
+    EXPECT_EQ(-1, KitTell(file));
+    // The byte is not written: no file of 2 GiB on the host.
+    SimFailCall("WriteFile", ERROR_DISK_FULL);
+    EXPECT_EQ(-1, KitClose(file));
+}
+
 struct AccessCase {
     const char* name;
     const char* arrangement;  // "absent", "file", "read-only", "directory"
@@ -293,6 +370,13 @@ TEST_F(CrtTest, StandardOutput) {
     SimFailCall("WriteFile", ERROR_ACCESS_DENIED);
     EXPECT_EQ(-1, KitWriteStandardOutput("lost too\n"));
     EXPECT_EQ("line one\n", SimStandardOutput());
+    // A windowed program started without one has none; a pipe may take
+    // less than all.
+    SimSetStandardOutput(SimOutputNone);
+    EXPECT_EQ(-1, KitWriteStandardOutput("nowhere\n"));
+    SimSetStandardOutput(SimOutputShort);
+    EXPECT_EQ(-1, KitWriteStandardOutput("cut\n"));
+    EXPECT_EQ("line one\ncut", SimStandardOutput());
 }
 
 // A file written, its length asked, read back and tested, with each

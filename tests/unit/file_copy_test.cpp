@@ -1,6 +1,7 @@
 // The chunked copy over the kit's streams and the simulated platform: sizes around the chunk
 // length, a large file byte for byte, and failures that leave no partial
-// destination behind.
+// destination behind. And the comparison that tells the product's library
+// from the backup, block by block.
 #include "machine.h"
 
 #include "uninstaller/uninstall.h"
@@ -140,6 +141,45 @@ TEST_F(CopyTest, MissingSourceCreatesNoDestination) {
     EXPECT_EQ(0, CopyFileChunked(kSource, kDestination));
     EXPECT_FALSE(SimExists(kDestination));
     ExpectNothingHeld();
+}
+
+// The comparison reads both files in blocks of 16 KiB; a library of
+// hundreds of KiB may differ from the backup only far into the file, and a
+// read that fails leaves the files' sameness unknown: not the same.
+struct CompareCase {
+    const char* name;
+    std::string first, second;
+    int failingRead;  // the ReadFile that fails, counted from 1; 0: none
+    int identical;
+};
+
+TEST_F(CopyTest, FilesAreIdenticalOnlyWhenEveryByteIsRead) {
+    const size_t block = 16384;
+    const std::string library = Pattern(300 * 1024);
+    std::string lateDifference = library, secondBlock = library, oneBlock = Pattern(block);
+    lateDifference[library.size() - 1] ^= 1;
+    secondBlock[block + 7] ^= 0x40;
+    const CompareCase cases[] = {
+        {"the same library", library, library, 0, 1},
+        {"a library that differs in its last byte", library, lateDifference, 0, 0},
+        {"a library that differs in its second block", library, secondBlock, 0, 0},
+        {"exactly one block each", oneBlock, oneBlock, 0, 1},
+        {"one block and a byte more", oneBlock, oneBlock + "x", 0, 0},
+        {"a byte more than one block, the other way", oneBlock + "x", oneBlock, 0, 0},
+        {"empty files", "", "", 0, 1},
+        {"empty files, the first read fails", "", "", 1, 0},
+        {"empty files, the second read fails", "", "", 2, 0},
+        {"the same library, a read of its second block fails", library, library, 3, 0},
+    };
+    for (const CompareCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimReset(SimulatedDrivesRoot());
+        SimWriteFile(kSource, c.first);
+        SimWriteFile(kDestination, c.second);
+        if (c.failingRead) SimFailCall("ReadFile", ERROR_ACCESS_DENIED, c.failingRead);
+        EXPECT_EQ(c.identical, FilesAreIdentical(kSource, kDestination));
+        ExpectNothingHeld();
+    }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <ctype.h>
+#include <string.h>
 #include <string>
 #include <vector>
 
@@ -260,6 +261,44 @@ TEST_F(RestoreTest, BackupGoesOnlyOnceRestoredAndTheKeysAreGone) {
         EXPECT_EQ(c.backupGoes ? "<absent>" : kOriginalOpenGL, Content(kBackup));
         EXPECT_EQ(c.library ? c.library : "<absent>", Content(kLibrary));
         EXPECT_EQ(0, SimRegOpenHandles());
+        ExpectNothingHeld();
+    }
+}
+
+// Without a backup, a library of the product's that cannot be deleted ends
+// the run as with one; there is no copy to clear away.
+TEST_F(RestoreTest, LibraryThatCannotBeDeletedWithoutABackupEndsTheRun) {
+    ASSERT_TRUE(DeleteFileA(kBackup));
+    SimSetInUse(kLibrary, ERROR_ACCESS_DENIED);
+    Names systemBefore = SimListTree("C:\\WINDOWS\\SYSTEM");
+    EXPECT_EQ(0, Restore());
+    EXPECT_TRUE(SimExited());
+    EXPECT_EQ(kProductOpenGL, Content(kLibrary));
+    EXPECT_EQ(systemBefore, SimListTree("C:\\WINDOWS\\SYSTEM"));
+    ASSERT_EQ(1u, SimMessageBoxes().size());
+    EXPECT_EQ(kRestoreErrorText, SimMessageBoxes()[0].text);
+    ExpectNothingHeld();
+}
+
+// A directory of the record that leaves no room for the library's or the
+// backup's name: neither is restored nor deleted, whatever else holds.
+TEST_F(RestoreTest, NamesThatDoNotFitTheirDirectoryLeaveLibraryAndBackup) {
+    const std::string longDir = "C:\\" + std::string(246, 'l') + "\\";  // 250 characters
+    for (int install = 0; install < 2; ++install) {
+        SCOPED_TRACE(install ? "install directory" : "system directory");
+        SimReset(SimulatedDrivesRoot());
+        InstallProduct(SimWindows98);
+        ASSERT_TRUE(FillUninstallPaths(SimMainModule()));
+        char* dir = install ? UninstallPaths.InstallDir : UninstallPaths.SystemDir;
+        strcpy(dir, longDir.c_str());
+        EXPECT_EQ(0, Restore());
+        EXPECT_EQ(kProductOpenGL, Content(kLibrary));
+        EXPECT_EQ(kOriginalOpenGL, Content(kBackup));
+        // Restored and the keys gone: the backup would go, could it be named.
+        SimWriteFile(kLibrary, kOriginalOpenGL);
+        DeleteProductKey();
+        DeleteBackupOnceRestored();
+        EXPECT_EQ(kOriginalOpenGL, Content(kBackup));
         ExpectNothingHeld();
     }
 }

@@ -413,8 +413,10 @@ TEST_F(RegDeleteTest, NameThatDoesNotExistChangesNothing) {
     RegDeleteKeyTree(parent, "Nonexistent");
     RegDeleteKeyTree(parent, "Vantrell\\Nonexistent");
     RegDeleteKeyTree(parent, "");  // would stand for the parent itself
+    RegDeleteKeyTree(parent, nullptr);
     RegCloseKey(parent);
-    // A missing name costs its deletion alone; the empty name no call.
+    // A missing name costs its deletion alone; the empty name and no name
+    // no call.
     EXPECT_EQ(2, SimCallCount("RegDeleteKeyA"));
     EXPECT_EQ(1, SimCallCount("RegOpenKeyA"));  // the parent
 

@@ -2,6 +2,8 @@
 // codes, what is removed and what stays.
 #include "machine.h"
 
+#include "uninstaller/uninstall.h"
+
 #include <string>
 #include <vector>
 
@@ -203,6 +205,78 @@ TEST_P(SequenceTest, AnAppletAlreadyGoneCountsAsRemoved) {
     ExpectBox(1, kSuccessText, "Success!", 0x40);
     EXPECT_TRUE(SimPendingDeletions().empty());
     EXPECT_FALSE(SimExists("C:\\WINDOWS\\wininit.ini"));
+}
+
+// The entry's tail may be absent: that is no -norename, and the library is
+// restored.
+TEST_P(SequenceTest, NoTailAtAllRestores) {
+    ProductLayout layout = InstallProduct(GetParam());
+    SimAnswerMessageBoxes({IDYES});
+    int result = -1;
+    SIM_RUN_TRAPPING_EXIT(result, WinMain(SimMainModule(), nullptr, nullptr, SW_SHOW));
+    EXPECT_EQ(0, result);
+    std::string library;
+    EXPECT_TRUE(SimReadFile((layout.systemDir + "\\opengl32.dll").c_str(), &library));
+    EXPECT_EQ(kOriginalOpenGL, library);
+}
+
+// Windows and system directories that fit their buffers, but leave no room
+// for the names of the product's files in them: no path cut short names
+// another file, so nothing in them is deleted, restored or entered for the
+// restart. The restore cannot be made and ends the run; without it the
+// rest of the removal goes on.
+TEST_P(SequenceTest, DirectoriesTooLongForTheProductsNamesKeepWhatTheyHold) {
+    InstallProduct(GetParam());
+    // 249 characters: wininit.ini does not fit; 251: nor does corelay\.
+    const std::string windows = "C:\\" + std::string(246, 'w'), system = "C:\\" + std::string(248, 's');
+    SimCreateDirectory(windows.c_str());
+    SimSetWindowsDirectory(windows.c_str());
+    SimSetSystemDirectory(system.c_str());
+    for (const char* name : {"opengl32.dll", "VANTRELL.CPL", "vtl_d3d.dll", "vtl_sw.dll", "tavrix.vxd", "lentix.dll",
+                             "corelay\\corelay.sys"})
+        SimWriteFile((system + "\\" + name).c_str(), name);
+    const std::vector<std::string> systemFiles = SimListTree(system.c_str());
+    MachineState before = Capture();
+
+    SimAnswerMessageBoxes({IDYES});
+    EXPECT_EQ(1, RunUninstaller(kUninstaller));
+    ASSERT_EQ(2u, SimMessageBoxes().size());
+    EXPECT_EQ("Fatal Error!", SimMessageBoxes()[1].title);
+    EXPECT_EQ(0u, SimMessageBoxes()[1].text.find("The OpenGL DLL is currently in use."));
+    EXPECT_TRUE(before == Capture());
+
+    SimAnswerMessageBoxes({IDYES});
+    EXPECT_EQ(0, RunUninstaller((std::string(kUninstaller) + " -norename").c_str()));
+    ASSERT_EQ(4u, SimMessageBoxes().size());
+    ExpectBox(3, kRestartText, "Uninstall Information", 0x40);
+    EXPECT_EQ(systemFiles, SimListTree(system.c_str()));
+    EXPECT_EQ(std::vector<std::string>{}, SimListTree(windows.c_str()));
+    EXPECT_FALSE(SimRegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+    // The uninstaller itself is entered on NT; the 95/98 family has no
+    // wininit.ini to enter anything in.
+    std::vector<std::string> pending;
+    for (const SimPendingDeletion& p : SimPendingDeletions()) pending.push_back(p.path);
+    if (GetParam() == SimWindowsNT)
+        EXPECT_EQ(std::vector<std::string>{"C:\\PROGRA~1\\VANTRE~1\\UNINSTAL.EXE"}, pending);
+    else
+        EXPECT_TRUE(pending.empty());
+    ExpectNothingLeftOpen();
+}
+
+// An install directory whose short form leaves no room for the log's path
+// in the installer's command line: its uninstaller is not started, and the
+// rest of the removal goes on.
+TEST_P(SequenceTest, InstallersLogPathThatDoesNotFitIsNotStarted) {
+    // 246 characters with the backslash, "UNINSTAL.EXE" making 258.
+    const std::string dir = "C:\\" + std::string(242, 'i') + "\\";
+    ProductLayout layout = InstallProduct(GetParam(), dir.c_str(), dir.c_str());
+    SimAnswerMessageBoxes({IDYES});
+    EXPECT_EQ(0, RunUninstaller(("\"" + dir + "UNINSTAL.EXE\"").c_str()));
+    EXPECT_TRUE(SimLaunches().empty());
+    std::string library;
+    EXPECT_TRUE(SimReadFile((layout.systemDir + "\\opengl32.dll").c_str(), &library));
+    EXPECT_EQ(kOriginalOpenGL, library);
+    EXPECT_FALSE(SimRegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
 }
 
 TEST_P(SequenceTest, HeldAppletIsLeftForTheRestart) {

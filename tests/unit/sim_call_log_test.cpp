@@ -1,6 +1,7 @@
 // The simulation's log of platform calls, on which fault injection finds
 // the role of each call: every counted call in order, with what it acted
-// on, in step with the counts, and empty again after a reset.
+// on, in step with the counts, and empty again after a reset. And what a
+// failing call leaves in its outputs, which the fault campaigns rely on.
 #include "machine.h"
 
 #include <string>
@@ -67,6 +68,38 @@ TEST_F(CallLogTest, LogsNothingWhileOff) {
     MessageBoxA(nullptr, "text", "Title", MB_OK);
     EXPECT_TRUE(SimCallLog().empty());
     EXPECT_EQ(1, SimCallCount("MessageBoxA"));
+}
+
+// A failing call hands back no string and no lucky terminator: code that
+// reads an output after a failure reads bytes it must not trust.
+TEST_F(CallLogTest, FailingCallsLeaveNoStringInTheirOutputs) {
+    SimWriteFile("C:\\DATA\\a.txt", "a");
+    SimRegSetString(HKEY_LOCAL_MACHINE, "Software\\Test", "Name", "value");
+    const struct {
+        const char* op;
+        DWORD (*call)(char* buffer, DWORD size);
+    } calls[] = {
+        {"GetWindowsDirectoryA", [](char* b, DWORD n) { return (DWORD)GetWindowsDirectoryA(b, n); }},
+        {"GetSystemDirectoryA", [](char* b, DWORD n) { return (DWORD)GetSystemDirectoryA(b, n); }},
+        {"GetModuleFileNameA", [](char* b, DWORD n) { return GetModuleFileNameA(nullptr, b, n); }},
+        {"GetShortPathNameA", [](char* b, DWORD n) { return GetShortPathNameA("C:\\DATA\\a.txt", b, n); }},
+        {"LoadStringA", [](char* b, DWORD n) { return (DWORD)LoadStringA(nullptr, 1, b, (int)n); }},
+        {"RegQueryValueExA",
+         [](char* b, DWORD n) {
+             HKEY key;
+             if (RegOpenKeyA(HKEY_LOCAL_MACHINE, "Software\\Test", &key) != ERROR_SUCCESS) return (DWORD)1;
+             LSTATUS status = RegQueryValueExA(key, "Name", nullptr, nullptr, (LPBYTE)b, &n);
+             RegCloseKey(key);
+             return status == ERROR_SUCCESS ? (DWORD)1 : (DWORD)0;
+         }},
+    };
+    for (const auto& c : calls) {
+        SCOPED_TRACE(c.op);
+        std::string buffer(64, '\0');
+        SimFailCall(c.op, ERROR_ACCESS_DENIED);
+        EXPECT_EQ(0u, c.call(&buffer[0], (DWORD)buffer.size()));
+        EXPECT_EQ(std::string::npos, buffer.find('\0'));
+    }
 }
 
 }  // namespace

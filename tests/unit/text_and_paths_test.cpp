@@ -82,11 +82,34 @@ TEST(DirectoryOfPathTest, Cases) {
     }
 }
 
+// A name joined to no directory would be a relative path, one cut to fit
+// another file: neither is made, and the buffer holds nothing.
+TEST(JoinPathTest, OnlyAWholePathUnderADirectory) {
+    const std::string dir248 = "C:\\" + std::string(244, 'j') + "\\";
+    const struct {
+        std::string directory, name, expected;
+        int result;
+    } cases[] = {
+        {"C:\\VANT\\", "opengl32.dll", "C:\\VANT\\opengl32.dll", 1},
+        {"", "opengl32.dll", "", 0},
+        {dir248, "vtl_d3d.dll", dir248 + "vtl_d3d.dll", 1},  // 259 characters
+        {dir248, "opengl32.dll", "", 0},
+    };
+    for (const auto& c : cases) {
+        GuardedBuffer out(MAX_PATH);  // JoinPath's buffers are MAX_PATH bytes
+        EXPECT_EQ(c.result, JoinPath(out.data(), c.directory.c_str(), c.name.c_str())) << c.directory << c.name;
+        EXPECT_EQ(c.expected, out.data());
+        EXPECT_TRUE(out.GuardsIntact());
+    }
+}
+
 TEST(TextTest, CompositionIsBoundedAndSaysWhetherItFitted) {
     GuardedBuffer out(8);
     EXPECT_EQ(1, ComposeText(out.data(), 8, "ab", "cd", "efg"));
     EXPECT_STREQ("abcdefg", out.data());
     EXPECT_EQ(0, ComposeText(out.data(), 8, "abcd", "efgh", nullptr));
+    EXPECT_STREQ("abcdefg", out.data());
+    EXPECT_EQ(0, ComposeText(out.data(), 8, "abcd", "efgh", ""));  // an empty third part mends nothing
     EXPECT_STREQ("abcdefg", out.data());
     EXPECT_EQ(0, AppendText(out.data(), 8, "x"));
     EXPECT_STREQ("abcdefg", out.data());
@@ -117,6 +140,20 @@ TEST(TextTest, EqualsIgnoringCase) {
     EXPECT_FALSE(EqualsIgnoringCase("-norename ", "-norename"));
     EXPECT_FALSE(EqualsIgnoringCase("-norename", "-norenam"));
     EXPECT_FALSE(EqualsIgnoringCase("-norename", "-norenamf"));
+}
+
+// A drive letter is a letter: the characters just beside A-Z and a-z are
+// none, and a path on them would be searched for.
+TEST(IsFullPathTest, DriveLettersAtTheirBoundsAndNetworkPaths) {
+    const struct {
+        const char* path;
+        int full;
+    } cases[] = {
+        {"A:\\x", 1}, {"Z:\\x", 1}, {"a:\\x", 1}, {"z:\\x", 1},   {"@:\\x", 0},       {"[:\\x", 0},
+        {"`:\\x", 0}, {"{:\\x", 0}, {"1:\\x", 0}, {"C:x", 0},     {"C\\x", 0},        {"\\\\s\\x", 1},
+        {"\\\\", 0},  {"\\\\\\s", 0}, {"\\s", 0},  {"", 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.full, IsFullPath(c.path)) << c.path;
 }
 
 class LaunchCommandTest : public MachineTest {};
@@ -158,11 +195,15 @@ TEST_F(LaunchCommandTest, ComposesDirectoryProgramBlankArgumentsQuotingAProgramW
         {dir255 + "d", "PROG.EXE", "x", ""},  // 256 characters: not started
         {dir253 + " ", "PROG.EXE", "x", "\"" + dir253 + " PROG.EXE\" x"},
         {dir253 + " d", "PROG.EXE", "x", ""},  // the quotes make it 256
+        {dir255 + "ddd", "PROG.EXE", "", ""},  // 255 characters: no room for the blank
+        {dir253 + " ddd", "PROG.EXE", "", ""},  // quoted, 255: no room for the closing quote
+        {dir253 + " dddd", "PROG.EXE", "", ""},  // 255, and 256 quoted
         {"C:\\VANT\\", "CONFIG.EXE", std::string(300, 'a'), ""},
         // Not a full path: the platform would search for the program.
         {"", "VCONFIG.EXE", "-cpl", ""},
         {"VANT\\", "VCONFIG.EXE", "-cpl", ""},
         {"\\VANT\\", "VCONFIG.EXE", "-cpl", ""},
+        {"\\\\\\server\\", "VCONFIG.EXE", "-cpl", ""},
         {"C:VANT\\", "VCONFIG.EXE", "-cpl", ""},
         // A double quote cannot be quoted.
         {"C:\\VA\"NT\\", "VCONFIG.EXE", "-cpl", ""},

@@ -184,6 +184,49 @@ TEST_F(TreeRemovalTest, LinksAreRemovedAsLinksAndWhatTheyPointToStays) {
     }
 }
 
+// Names that begin with dots are entries like any other; only "." and ".."
+// are not.
+TEST_F(TreeRemovalTest, NamesThatMerelyBeginWithDotsGo) {
+    for (const char* name : {".profile", "..x", "...", ".d\\f.txt", "..e\\"}) {
+        std::string path = std::string(kTree) + name;
+        if (path.back() == '\\')
+            SimCreateDirectory(path.c_str());
+        else
+            SimWriteFile(path.c_str(), name);
+    }
+    RemoveDirectoryTree(kTree);
+    EXPECT_FALSE(SimExists(kTree)) << "left: " << ::testing::PrintToString(SimListTree(kTree));
+    ExpectNothingHeld();
+}
+
+// Directories whose names leave no room, for the search pattern or for the
+// backslash that ends a directory's path: an empty one still goes, one
+// with entries stays with them. An empty name or one longer than a path
+// buffer names nothing to remove.
+TEST_F(TreeRemovalTest, DirectoriesWithoutRoomForTheirSearchGoOnlyWhenEmpty) {
+    const std::string parent = "C:\\" + std::string(240, 'q') + "\\";
+    // 258 characters: no room for "*.*"; 259: none for the backslash.
+    const std::string noPattern = parent + std::string(13, 'r') + "\\", noBackslash = parent + std::string(15, 's');
+    SimCreateDirectory((noPattern + "empty\\").c_str());
+    SimWriteFile((noPattern + "file").c_str(), "x");
+    SimCreateDirectory(noBackslash.c_str());
+    RemoveDirectoryTree(noPattern.c_str());
+    EXPECT_EQ((Names{"empty\\", "file"}), SimListTree(noPattern.c_str()));
+    ASSERT_TRUE(SimCreateDirectory((parent + "plain\\").c_str()));
+    RemoveDirectoryTree(parent.c_str());
+    // The directory whose path leaves no room for its backslash stays,
+    // and with it the parent; the plain one goes.
+    EXPECT_EQ((Names{std::string(13, 'r') + "\\", std::string(13, 'r') + "\\empty\\", std::string(13, 'r') + "\\file",
+                     std::string(15, 's') + "\\"}),
+              SimListTree(parent.c_str()));
+    SimCreateDirectory("C:\\EMPTY\\");
+    const Names drive = SimListTree("C:\\");
+    RemoveDirectoryTree("");
+    RemoveDirectoryTree(("C:\\" + std::string(300, 't') + "\\").c_str());
+    EXPECT_EQ(drive, SimListTree("C:\\"));
+    ExpectNothingHeld();
+}
+
 }  // namespace
 
 namespace {
