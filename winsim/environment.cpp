@@ -35,7 +35,10 @@ void SimSetTempPath(const char* path) { temporaryFolder = path; }
 extern "C" {
 
 DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) {
-    if (SimFailHere("GetEnvironmentVariableA", name)) return 0;
+    if (SimFailHere("GetEnvironmentVariableA", name)) {
+        SimSpoil(buffer, size);
+        return 0;
+    }
     auto found = variables.find(SimUpper(name ? name : ""));
     if (found == variables.end()) {
         SetLastError(ERROR_ENVVAR_NOT_FOUND);
@@ -46,7 +49,10 @@ DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) {
 
 // %NAME% of a variable that is set becomes its value; any other text stays.
 DWORD WINAPI ExpandEnvironmentStringsA(LPCSTR text, LPSTR out, DWORD size) {
-    if (SimFailHere("ExpandEnvironmentStringsA", text)) return 0;
+    if (SimFailHere("ExpandEnvironmentStringsA", text)) {
+        SimSpoil(out, size);
+        return 0;
+    }
     std::string source = text ? text : "", result;
     for (size_t at = 0; at < source.size();) {
         size_t end = source[at] == '%' ? source.find('%', at + 1) : std::string::npos;
@@ -63,7 +69,10 @@ DWORD WINAPI ExpandEnvironmentStringsA(LPCSTR text, LPSTR out, DWORD size) {
 }
 
 DWORD WINAPI GetTempPathA(DWORD size, LPSTR buffer) {
-    if (SimFailHere("GetTempPathA")) return 0;
+    if (SimFailHere("GetTempPathA")) {
+        SimSpoil(buffer, size);
+        return 0;
+    }
     return CopyOut(SimAnsiOfByteForm(temporaryFolder), buffer, size);
 }
 

@@ -183,10 +183,14 @@ DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
 }
 
 DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) {
-    if (SimFailHere("GetModuleFileNameW")) return 0;
+    if (SimFailHere("GetModuleFileNameW")) {
+        SimSpoil(buffer, size * sizeof(WCHAR));
+        return 0;
+    }
     if (!module) module = &mainModule;
     auto found = state.modules.find(module);
     if (found == state.modules.end()) {
+        SimSpoil(buffer, size * sizeof(WCHAR));
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
     }

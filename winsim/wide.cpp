@@ -118,7 +118,11 @@ extern "C" {
 // size units; size 0 asks for the size needed.
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideLength, LPSTR out, int size,
                                LPCSTR, LPBOOL usedDefault) {
-    if (SimFailHere("WideCharToMultiByte")) return 0;
+    if (SimFailHere("WideCharToMultiByte")) {
+        if (size > 0) SimSpoil(out, (size_t)size);
+        if (usedDefault) SimSpoil(usedDefault, sizeof *usedDefault);
+        return 0;
+    }
     if (codePage != CP_ACP || flags != 0 || !wide || size < 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -137,7 +141,10 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wid
 }
 
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR out, int size) {
-    if (SimFailHere("MultiByteToWideChar")) return 0;
+    if (SimFailHere("MultiByteToWideChar")) {
+        if (size > 0) SimSpoil(out, (size_t)size * sizeof(WCHAR));
+        return 0;
+    }
     if (codePage != CP_ACP || flags != 0 || !text || size < 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -155,7 +162,10 @@ int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int leng
 
 DWORD WINAPI GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD size) {
     std::string path = longPath ? SimByteFormOfWide(std::vector<WCHAR>(longPath, longPath + WideLength(longPath))) : "";
-    if (SimFailHere("GetShortPathNameW", path)) return 0;
+    if (SimFailHere("GetShortPathNameW", path)) {
+        SimSpoil(shortPath, size * sizeof(WCHAR));
+        return 0;
+    }
     if (!SimExists(path.c_str())) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return 0;
