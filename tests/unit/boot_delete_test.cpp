@@ -298,6 +298,16 @@ TEST_F(BootDeleteTest, WhatAReplacementCutShortLeftIsPutRightFirst) {
     }
 }
 
+// A run that makes no entry still clears away a new file a run cut short
+// left half written; wininit.ini stays as it is.
+TEST_F(BootDeleteTest, RecoveryAloneClearsAHalfWrittenNewFile) {
+    SimWriteFile(kWininit, "[boot]\r\n");
+    SimWriteFile("C:\\WINDOWS\\wininit.vtn", "[boot]\r\nsh");
+    RecoverWininit(kWininit);
+    EXPECT_EQ("[boot]\r\n", Wininit());
+    ExpectNoTemporaryFiles(true);
+}
+
 TEST_F(BootDeleteTest, AbsentFileStaysAbsentWhenTheNewOneCannotBePutInPlace) {
     SimFailCall("MoveFileA", ERROR_ACCESS_DENIED);
     EXPECT_FALSE(ScheduleDeleteAtBoot(kWininit, kSystemDir, kApplet));

@@ -156,6 +156,32 @@ TEST(IsFullPathTest, DriveLettersAtTheirBoundsAndNetworkPaths) {
     for (const auto& c : cases) EXPECT_EQ(c.full, IsFullPath(c.path)) << c.path;
 }
 
+class ShortFormTest : public MachineTest {};
+
+// A directory's short form ends with a backslash whether the long form
+// did or not; without one (unknown, or too long) the long form stands in
+// and the answer says so.
+TEST_F(ShortFormTest, ShortFormWithItsBackslashOrTheLongFormInstead) {
+    SimCreateDirectory("C:\\Program Files\\Vantrell");
+    SimAddShortName("C:\\Program Files\\Vantrell\\", "C:\\PROGRA~1\\VANTRE~1\\");
+    const struct {
+        const char* directory;
+        const char* expected;
+        int result;
+    } cases[] = {
+        {"C:\\Program Files\\Vantrell\\", "C:\\PROGRA~1\\VANTRE~1\\", 1},
+        {"C:\\Program Files\\Vantrell", "C:\\PROGRA~1\\VANTRE~1\\", 1},
+        {"C:\\Nowhere\\", "C:\\Nowhere\\", 0},
+        {"", "", 0},
+    };
+    for (const auto& c : cases) {
+        GuardedBuffer out(MAX_PATH);
+        EXPECT_EQ(c.result, ShortFormOfDirectory(c.directory, out.data())) << c.directory;
+        EXPECT_EQ(std::string(c.expected), out.data()) << c.directory;
+        EXPECT_TRUE(out.GuardsIntact());
+    }
+}
+
 class LaunchCommandTest : public MachineTest {};
 
 std::string SimUpperForTest(std::string text) {
