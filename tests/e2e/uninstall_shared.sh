@@ -7,12 +7,18 @@
 #   desktop        installed onto the user's Desktop (a plain folder of the
 #                  prefix first): the user's files there stay
 #   unicode_dir    (NT) an install directory named in Cyrillic under the C
-#                  locale, the uninstaller started by its Unicode path: found
+#                  locale (C.UTF-8), the uninstaller started by its Unicode path: found
 #                  by its short form, the product removed, the library back
 . "$(dirname "$0")/lib.sh"
 
 family=$1
 case_name=$2
+if [ "$case_name" = unicode_dir ]; then
+    # The C locale, with host file names in UTF-8: Wine keeps a Cyrillic
+    # name on the host, and its ANSI code page stays the single-byte one of
+    # the C locale, which has no Cyrillic letters.
+    export LC_ALL=C.UTF-8
+fi
 e2e_begin
 e2e_prefix "$family"
 cp "$E2E_SYSTEM/opengl32.dll" "$E2E_WORK/original-opengl32.dll"

@@ -15,7 +15,9 @@ int main(int argc, char** argv) {
     WCHAR first[MAX_PATH], second[MAX_PATH];
     if (argc == 4 && strcmp(argv[1], "move") == 0) {
         if (!DecodeEscapedWide(argv[2], first, MAX_PATH) || !DecodeEscapedWide(argv[3], second, MAX_PATH)) return 2;
-        return MoveFileW(first, second) ? 0 : 1;
+        if (MoveFileW(first, second)) return 0;
+        fprintf(stderr, "widepath: MoveFileW failed, error %lu\n", GetLastError());
+        return 1;
     }
     if (argc == 3 && strcmp(argv[1], "short") == 0) {
         DWORD length, i;
