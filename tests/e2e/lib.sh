@@ -211,8 +211,18 @@ e2e_snapshot() {
     } >"$out"
 }
 
+# The parent key always holds a neighbour's key, so a query that fails (a
+# busy machine, a Wine start cut short) is tried again rather than taken
+# for an empty registry.
 e2e_registry_listing() {
-    timeout "$E2E_TIMEOUT" wine reg query 'HKLM\Software\Quillon Software' /s 2>/dev/null | tr -d '\r' | sed '/^$/d' || true
+    local try listing
+    for try in 1 2 3; do
+        if listing=$(timeout "$E2E_TIMEOUT" wine reg query 'HKLM\Software\Quillon Software' /s 2>/dev/null); then
+            printf '%s\n' "$listing" | tr -d '\r' | sed '/^$/d'
+            return 0
+        fi
+    done
+    e2e_fail "the registry could not be listed"
 }
 
 # Runs the box driver: e2e_drive <answers> <command line words...>; the
