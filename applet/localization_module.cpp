@@ -23,8 +23,7 @@ void LoadLocalizationModule() {
     if (length < 4 || length >= sizeof path) return;
     // On NT a character of the applet's path that the ANSI code page lacks
     // comes back as '?': that path names no file of the applet's.
-    for (DWORD at = 0; at < length; ++at)
-        if (path[at] == '?') return;
+    if (HoldsCharacter(path, '?')) return;
     // The last four characters go, whatever the extension's length: on a
     // double-byte code page a character may take two bytes.
     size_t cut = LastFourCharactersStart(path);

@@ -3,12 +3,6 @@
 #include "platform.h"
 #include "text.h"
 
-static int HoldsCharacter(const char* text, char wanted) {
-    for (; *text; ++text)
-        if (*text == wanted) return 1;
-    return 0;
-}
-
 int IsFullPath(const char* path) {
     char drive = path[0];
     if (((drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z')) && path[1] == ':' && path[2] == '\\')

@@ -87,3 +87,9 @@ int StartsWithIgnoringCase(const char* text, const char* prefix) {
     }
     return 1;
 }
+
+int HoldsCharacter(const char* text, char wanted) {
+    for (; *text; text = NextCharacter(text))
+        if (*text == wanted) return 1;
+    return 0;
+}

@@ -22,6 +22,8 @@ const char* LastBackslash(const char* text);
 const char* FirstBackslash(const char* text);
 // Whether text's last character is a backslash.
 int EndsWithBackslash(const char* text);
+// Whether text holds wanted (an ASCII character) as a character of its own.
+int HoldsCharacter(const char* text, char wanted);
 // ASCII letters compare without regard to case, whatever the locale (a
 // path's "I" is "i" on every system); every other character, and both bytes
 // of a double-byte one, as they stand.

@@ -20,12 +20,6 @@ struct InstallForms {
     const char* forms[2];
 };
 
-int HoldsCharacter(const char* text, char wanted) {
-    for (; *text; text = NextCharacter(text))
-        if (*text == wanted) return 1;
-    return 0;
-}
-
 // A folder's short form with a trailing backslash, or the folder itself
 // when it has none. 0 when the platform fails otherwise than for a folder
 // that does not exist (which has no short form and holds nobody's files).

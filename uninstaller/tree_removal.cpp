@@ -62,19 +62,13 @@ static int RemoveLink(const char* path, int isDirectory) {
     return RemoveEmptyDirectory(path) || DeleteFileA(path) != 0;  // GCOVR_EXCL_BR_LINE
 }
 
-static int HoldsQuestionMark(const char* name) {
-    for (; *name; name = NextCharacter(name))
-        if (*name == '?') return 1;
-    return 0;
-}
-
 // The entry's name as the listing gives it; on NT a character that the ANSI
 // code page lacks comes back as '?', which names no file: the entry is then
 // named by its short name, or, without one, cannot be named (0).
 static const char* UsableName(const WIN32_FIND_DATAA& found) {
-    if (!HoldsQuestionMark(found.cFileName)) return found.cFileName;
+    if (!HoldsCharacter(found.cFileName, '?')) return found.cFileName;
     const char* alternate = found.cAlternateFileName;
-    return alternate[0] && !HoldsQuestionMark(alternate) ? alternate : 0;
+    return alternate[0] && !HoldsCharacter(alternate, '?') ? alternate : 0;
 }
 
 static void RemoveEntriesOnce(const char* directory, const char* pattern, const char* const* keepNames, RemovalPass* pass) {

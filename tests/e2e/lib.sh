@@ -312,6 +312,13 @@ e2e_expect_keys_removed_and_started() {
         e2e_fail "the installer's uninstaller was not started as expected"
 }
 
+# A new empty disk for the pristine prefixes (under the prefix lock).
+e2e_vm_empty_disk() {
+    rm -f "$E2E_VM_DISK"
+    truncate -s 4G "$E2E_VM_DISK"
+    mkfs.ext4 -q -F "$E2E_VM_DISK" || e2e_fail "cannot make $E2E_VM_DISK"
+}
+
 # The disk of pristine prefixes for the virtual machine: an ext4 image made
 # once per build directory, in a run of its own (tests/e2e/make_prefixes.sh).
 e2e_vm_disk() {
@@ -319,9 +326,7 @@ e2e_vm_disk() {
     (
         flock -w 900 8 || e2e_fail "waiting for the prefix lock"
         if [ ! -f "$E2E_VM_DISK.ready" ]; then
-            rm -f "$E2E_VM_DISK"
-            truncate -s 4G "$E2E_VM_DISK"
-            mkfs.ext4 -q -F "$E2E_VM_DISK" || e2e_fail "cannot make $E2E_VM_DISK"
+            e2e_vm_empty_disk
             "$E2E_VM" run --disk "$E2E_VM_DISK" bash "$E2E_ROOT/tests/e2e/make_prefixes.sh" ||
                 e2e_fail "making the pristine prefixes failed"
             touch "$E2E_VM_DISK.ready"
@@ -338,9 +343,7 @@ e2e_vm_serve() {
         flock -w 900 8 || e2e_fail "waiting for the prefix lock"
         if [ ! -f "$E2E_VM_DISK.ready" ]; then
             # Made in the machine by the first job (tests/e2e/prepare_prefixes.sh).
-            rm -f "$E2E_VM_DISK"
-            truncate -s 4G "$E2E_VM_DISK"
-            mkfs.ext4 -q -F "$E2E_VM_DISK" || e2e_fail "cannot make $E2E_VM_DISK"
+            e2e_vm_empty_disk
         fi
         "$E2E_VM" start "$E2E_VM_JOBS" --disk "$E2E_VM_DISK" --owner "$owner" ||
             e2e_fail "the virtual machine did not start"
